@@ -1,0 +1,66 @@
+#include "baudmode.h"
+
+#include "runtimeerror.h"
+
+#include <cfenv>
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+constexpr int kFaults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
+
+// The volatile stores keep the compiler from moving the arithmetic past the test of the exception flags.
+void throwOnFault(const char *step)
+{
+    if (std::fetestexcept(kFaults))
+        throw FloatingPointError(step);
+}
+
+} // namespace
+
+BaudModeOutcome CalculateBaudMode(std::string_view StampModel, double ClockDividend, double BaudRate,
+                                  double ParityValue, double PolarityValue)
+{
+    if (StampModel == kBs1Model) {
+        if (BaudRate > kBs1Ceiling)
+            return { .refused = true, .caption = {} };
+        std::string caption(PolarityValue == 0 ? kBs1TrueLetter : kBs1InvertedLetter);
+        caption += numberToText(BaudRate);
+        return { .refused = false, .caption = caption };
+    }
+
+    // Save the caller's flags so that a fault here is reported once, here, and leaves the environment as it was.
+    std::fexcept_t saved;
+    std::fegetexceptflag(&saved, FE_ALL_EXCEPT);
+    std::feclearexcept(FE_ALL_EXCEPT);
+    struct Restore {
+        std::fexcept_t &flags;
+        ~Restore() { std::fesetexceptflag(&flags, FE_ALL_EXCEPT); }
+    } restore{ saved };
+
+    const volatile double quotient = ClockDividend / BaudRate;
+    throwOnFault("the division of the clock dividend by the baud rate failed");
+
+    const double whole = std::floor(quotient);
+    const volatile double value = ((whole - kBaudModeOffset) + PolarityValue) + ParityValue;
+    throwOnFault("the sum of the Baud Mode failed");
+    // An infinite or NaN operand passes through without raising a flag; it still yields no number to show.
+    if (!std::isfinite(value))
+        throw FloatingPointError("the Baud Mode is not a finite number");
+
+    return { .refused = false, .caption = numberToText(value) };
+}
+
+std::string numberToText(double value)
+{
+    if (value == 0)
+        return "0"; // also for -0, which has no sign worth showing
+    // Fixed notation in the shortest form that reads back exactly: whole numbers get neither exponent nor point.
+    // std::to_chars never consults the locale.
+    char buffer[400];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    if (error != std::errc())
+        throw FloatingPointError("the number cannot be written as text");
+    return std::string(buffer, end);
+}
