@@ -1,0 +1,231 @@
+#include "form1.h"
+
+#include "runtimeerror.h"
+#include "tahoma.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <algorithm>
+#include <iterator>
+#include <ranges>
+#include <vector>
+
+namespace {
+
+QString toQString(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+QRect toPixelRect(const Twips &twips)
+{
+    return { toPixels(twips.left), toPixels(twips.top), toPixels(twips.width), toPixels(twips.height) };
+}
+
+// Message box styles: the low bits choose the buttons, the next ones the icon. Only "OK alone" is offered, so a style
+// that asks for other buttons fails rather than showing the wrong ones.
+constexpr int kButtonBits = 0x0F, kIconBits = 0x70;
+constexpr int kCriticalIcon = 16, kQuestionIcon = 32, kExclamationIcon = 48, kInformationIcon = 64;
+
+QMessageBox::Icon iconFor(int style)
+{
+    switch (style & kIconBits) {
+    case kCriticalIcon:
+        return QMessageBox::Critical;
+    case kQuestionIcon:
+        return QMessageBox::Question;
+    case kExclamationIcon:
+        return QMessageBox::Warning;
+    case kInformationIcon:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+} // namespace
+
+Form1::Form1(QWidget *parent) : QWidget(parent)
+{
+    ensureTahoma();
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Tevrolin"));
+    setFixedSize(toPixelRect(kClientArea).size());
+
+    std::map<std::string_view, QButtonGroup *> groups;
+    for (const auto &row : kControls) {
+        createControl(row);
+        if (row.kind != Kind::OptionButton)
+            continue;
+        // One group per container: Qt's auto-exclusivity would gather the radio buttons of the frames together with
+        // the polarity options that stand on the window itself.
+        auto &group = groups[row.container];
+        if (!group)
+            group = new QButtonGroup(this);
+        group->addButton(static_cast<QAbstractButton *>(m_controls.at(row.name).widget));
+    }
+
+    // Only buttons take the focus. Frames and labels stay out of the chain: Qt moves a frame together with its
+    // children, which would tear the order of the options inside it.
+    std::vector<ControlRow> byTab;
+    std::ranges::copy_if(kControls, std::back_inserter(byTab), [](const auto &row) {
+        return row.kind == Kind::OptionButton || row.kind == Kind::CommandButton;
+    });
+    std::ranges::sort(byTab, {}, &ControlRow::tabIndex);
+    for (auto pair = byTab.begin(); pair + 1 != byTab.end(); ++pair)
+        setTabOrder(m_controls.at(pair->name).widget, m_controls.at((pair + 1)->name).widget);
+
+    for (const auto &row : kControls) {
+        if (!hasClickHandler(row.name))
+            continue;
+        const auto name = row.name;
+        connect(static_cast<QAbstractButton *>(m_controls.at(name).widget), &QAbstractButton::clicked, this,
+                [this, name] { onClicked(name); });
+    }
+}
+
+void Form1::createControl(const ControlRow &row)
+{
+    QWidget *parent = row.container.empty() ? this : m_controls.at(row.container).widget;
+    const auto caption = toQString(row.caption);
+    QWidget *widget = nullptr;
+    switch (row.kind) {
+    case Kind::Frame:
+        widget = new QGroupBox(caption, parent);
+        break;
+    case Kind::OptionButton:
+        widget = new QRadioButton(caption, parent);
+        break;
+    case Kind::CommandButton:
+        widget = new QPushButton(caption, parent);
+        break;
+    case Kind::Label: {
+        auto *label = new QLabel(caption, parent);
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::AlignCenter);
+        widget = label;
+        break;
+    }
+    }
+    widget->setObjectName(toQString(row.name));
+    widget->setGeometry(toPixelRect(row.geometry));
+    widget->setEnabled(row.enabled);
+    if (row.pointSize != kWindowFont)
+        widget->setFont(tahoma(row.pointSize));
+    m_controls.emplace(row.name, Control{ widget, row.geometry });
+}
+
+Form1::Control *Form1::find(std::string_view name)
+{
+    const auto found = m_controls.find(name);
+    return found == m_controls.end() ? nullptr : &found->second;
+}
+
+bool Form1::allowed(std::string_view operation, std::string_view control) const
+{
+    return !m_filter || m_filter(operation, control);
+}
+
+void Form1::load()
+{
+    // The client area is fixed at its table size, so a scale equal to it is the only one that keeps the controls in
+    // place; each change is checked like every other.
+    checkOperation(setScale(Side::Height, kClientArea.height), "ScaleHeight", "Form1");
+    checkOperation(setScale(Side::Width, kClientArea.width), "ScaleWidth", "Form1");
+
+    for (const auto &block : kLoadBlocks) {
+        const auto &g = block.geometry;
+        checkOperation(setSide(block.control, Side::Height, g.height), "Height", block.control);
+        checkOperation(setSide(block.control, Side::Left, g.left), "Left", block.control);
+        checkOperation(setSide(block.control, Side::Top, g.top), "Top", block.control);
+        checkOperation(setSide(block.widthControl, Side::Width, g.width), "Width", block.widthControl);
+    }
+
+    for (const auto option : kPromptOptions)
+        checkOperation(SelectOption(option), "SelectOption", option);
+}
+
+bool Form1::setScale(Side side, int twips)
+{
+    if (!allowed(side == Side::Height ? "ScaleHeight" : "ScaleWidth", "Form1"))
+        return false;
+    const auto client = toPixelRect(kClientArea);
+    return toPixels(twips) == (side == Side::Height ? client.height() : client.width());
+}
+
+bool Form1::setSide(std::string_view control, Side side, int twips)
+{
+    static constexpr std::string_view kSideNames[] = { "Height", "Left", "Top", "Width" };
+    auto *target = find(control);
+    if (!target || twips < 0 || !allowed(kSideNames[int(side)], control))
+        return false;
+    auto &g = target->geometry;
+    (side == Side::Height ? g.height : side == Side::Left ? g.left : side == Side::Top ? g.top : g.width) = twips;
+    target->widget->setGeometry(toPixelRect(g));
+    return true;
+}
+
+bool Form1::SetEnabled(std::string_view control, bool enabled)
+{
+    auto *target = find(control);
+    if (!target || !allowed("SetEnabled", control))
+        return false;
+    target->widget->setEnabled(enabled);
+    return true;
+}
+
+bool Form1::SelectOption(std::string_view option)
+{
+    auto *target = find(option);
+    auto *button = target ? qobject_cast<QRadioButton *>(target->widget) : nullptr;
+    if (!button || !allowed("SelectOption", option))
+        return false;
+    button->setChecked(true); // works on a disabled option too, and runs no handler: only clicks do
+    return true;
+}
+
+bool Form1::SetCaption(std::string_view text)
+{
+    auto *label = qobject_cast<QLabel *>(find(controls::BaudModeDecimalLabel)->widget);
+    if (!allowed("SetCaption", controls::BaudModeDecimalLabel))
+        return false;
+    label->setText(toQString(text));
+    return true;
+}
+
+bool Form1::ShowMessage(std::string_view prompt, int style, std::string_view title)
+{
+    if ((style & kButtonBits) != 0 || !allowed("ShowMessage", {}))
+        return false;
+    QMessageBox box(iconFor(style), toQString(title),
+                    toQString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+    return true;
+}
+
+void Form1::onClicked(std::string_view control)
+{
+    // Errors end here: an exception must never unwind through Qt's event loop.
+    try {
+        m_cascade.click(control);
+    } catch (const std::exception &error) {
+        reportRuntimeError(error);
+    }
+}
+
+void Form1::reportRuntimeError(const std::exception &error)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Tevrolin"),
+                    QStringLiteral("Run-time error: %1\n\nTevrolin cannot go on and will close.")
+                        .arg(QString::fromUtf8(error.what())),
+                    QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+    emit runtimeErrorReported();
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "cascade.h"
+#include "controltable.h"
+#include "windowoperations.h"
+
+#include <QWidget>
+
+#include <exception>
+#include <functional>
+#include <map>
+#include <string_view>
+
+class QAbstractButton;
+
+// The calculator's one window. It creates every control from the control table, supplies the window operations to the
+// cascade and delivers the clicks of the 23 choices to it. It decides nothing itself.
+class Form1 : public QWidget, public WindowOperations {
+    Q_OBJECT
+
+public:
+    explicit Form1(QWidget *parent = nullptr);
+
+    // The load step: sets the window's scale and the geometry of the frames and module options, then selects the four
+    // prompt options. Runs once, before the window is first shown; a failed change ends it with a RuntimeError.
+    void load();
+
+    [[nodiscard]] bool SetEnabled(std::string_view control, bool enabled) override;
+    [[nodiscard]] bool SelectOption(std::string_view option) override;
+    [[nodiscard]] bool SetCaption(std::string_view text) override;
+    [[nodiscard]] bool ShowMessage(std::string_view prompt, int style, std::string_view title) override;
+
+    // A seam for tests: asked before every window operation and every change of the load step, with the operation's
+    // name and the control; answering false makes that operation fail.
+    using OperationFilter = std::function<bool(std::string_view operation, std::string_view control)>;
+    void setOperationFilter(OperationFilter filter) { m_filter = std::move(filter); }
+
+    const FormState &formState() const { return m_cascade.state(); }
+
+    // Shows an error that no handler caught in a modal box, then emits runtimeErrorReported().
+    void reportRuntimeError(const std::exception &error);
+
+signals:
+    // The user has read the message of an uncaught error; the program should end.
+    void runtimeErrorReported();
+
+private:
+    enum class Side { Height, Left, Top, Width };
+    struct Control {
+        QWidget *widget;
+        Twips geometry;
+    };
+
+    void createControl(const ControlRow &row);
+    Control *find(std::string_view name);
+    bool allowed(std::string_view operation, std::string_view control) const;
+    bool setScale(Side side, int twips);
+    bool setSide(std::string_view control, Side side, int twips);
+    void onClicked(std::string_view control);
+
+    std::map<std::string_view, Control, std::less<>> m_controls;
+    OperationFilter m_filter;
+    Cascade m_cascade{ *this };
+};
