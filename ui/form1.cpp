@@ -205,8 +205,16 @@ bool Form1::ShowMessage(std::string_view prompt, int style, std::string_view tit
     QMessageBox box(iconFor(style), toQString(title),
                     toQString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
-    box.exec();
+    present(box);
     return true;
+}
+
+void Form1::present(QMessageBox &box)
+{
+    if (m_presenter)
+        m_presenter(box);
+    else
+        box.exec();
 }
 
 void Form1::onClicked(std::string_view control)
@@ -226,6 +234,6 @@ void Form1::reportRuntimeError(const std::exception &error)
                         .arg(QString::fromUtf8(error.what())),
                     QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
-    box.exec();
+    present(box);
     emit runtimeErrorReported();
 }

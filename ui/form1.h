@@ -11,7 +11,7 @@
 #include <map>
 #include <string_view>
 
-class QAbstractButton;
+class QMessageBox;
 
 // The calculator's one window. It creates every control from the control table, supplies the window operations to the
 // cascade and delivers the clicks of the 23 choices to it. It decides nothing itself.
@@ -35,6 +35,11 @@ public:
     using OperationFilter = std::function<bool(std::string_view operation, std::string_view control)>;
     void setOperationFilter(OperationFilter filter) { m_filter = std::move(filter); }
 
+    // Shows each message box, the refusal and the error report alike; by default it runs the box until the user
+    // closes it. A test can swap it to read the box without waiting for a user.
+    using MessagePresenter = std::function<void(QMessageBox &)>;
+    void setMessagePresenter(MessagePresenter presenter) { m_presenter = std::move(presenter); }
+
     const FormState &formState() const { return m_cascade.state(); }
 
     // Shows an error that no handler caught in a modal box, then emits runtimeErrorReported().
@@ -57,8 +62,10 @@ private:
     bool setScale(Side side, int twips);
     bool setSide(std::string_view control, Side side, int twips);
     void onClicked(std::string_view control);
+    void present(QMessageBox &box);
 
     std::map<std::string_view, Control, std::less<>> m_controls;
     OperationFilter m_filter;
+    MessagePresenter m_presenter;
     Cascade m_cascade{ *this };
 };
