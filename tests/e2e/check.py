@@ -1,0 +1,421 @@
+#!/usr/bin/python3
+"""Clicks the running Tevrolin window with the real X pointer and reads it back over AT-SPI, as a user with a screen
+reader meets it.
+
+Started by tests/e2e/run on a private X server, where the program is already starting. The click positions come from
+this file's own twips, not from the program, so that they check the layout too. With --scale N (the program's
+QT_SCALE_FACTOR) only the geometry is checked: the window's size, and that clicks at the scaled positions still land.
+"""
+
+import argparse
+import math
+import re
+import subprocess
+import sys
+import time
+from fractions import Fraction
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi, GLib  # noqa: E402
+
+import pyatspi  # noqa: E402
+
+TWIPS_PER_PIXEL = 15
+CLIENT_TWIPS = (13770, 8175)  # the window's client area
+WAIT_SECONDS = 10
+TITLE = "Tevrolin"
+# A radio button reacts to clicks on its indicator and its text only; the indicator begins at the button's left edge.
+INDICATOR_INSET = 6  # pixels, before scaling
+
+PANEL, RADIO, BUTTON, LABEL = (pyatspi.ROLE_PANEL, pyatspi.ROLE_RADIO_BUTTON, pyatspi.ROLE_PUSH_BUTTON,
+                               pyatspi.ROLE_LABEL)
+WINDOW = TITLE  # controls that stand on the window itself have it as their accessible parent
+
+SELECT_STAMP = "   Select a Stamp module"
+SELECT_RATE = "   Please select a Baud rate"
+SELECT_PARITY = "   Select data bits and parity"
+SELECT_POLARITY = "   Select polarity bit"
+CALCULATE = "Calculate Baud Mode "
+NOTICE = "Tevrolin 1.00  -  Baud Mode calculator"
+
+# What a screen reader finds when the window opens: each control by its caption, which is also its accessible name.
+# The prompt options keep their three leading blanks and Calculate its trailing one.
+# fmt: off
+INITIAL_STATE = [
+    # name                 role    parent    enabled checked
+    ("Module",             PANEL,  WINDOW,   True,   False),
+    ("Baud",               PANEL,  WINDOW,   True,   False),
+    ("Parity",             PANEL,  WINDOW,   True,   False),
+    ("Polarity",           PANEL,  WINDOW,   True,   False),
+    (SELECT_POLARITY,      RADIO,  WINDOW,   False,  True),
+    ("Inverted",           RADIO,  WINDOW,   False,  False),
+    ("True",               RADIO,  WINDOW,   False,  False),
+    (CALCULATE,            BUTTON, WINDOW,   False,  False),
+    (" 0",                 LABEL,  WINDOW,   False,  False),
+    (NOTICE,               LABEL,  WINDOW,   True,   False),
+    (SELECT_STAMP,         RADIO,  "Module", True,   True),
+    ("BS1",                RADIO,  "Module", True,   False),
+    ("BS2",                RADIO,  "Module", True,   False),
+    ("BS2e",               RADIO,  "Module", True,   False),
+    ("BS2sx",              RADIO,  "Module", True,   False),
+    ("BS2p",               RADIO,  "Module", True,   False),
+    ("BS2pe",              RADIO,  "Module", True,   False),
+    ("BS2px",              RADIO,  "Module", True,   False),
+    (SELECT_RATE,          RADIO,  "Baud",   False,  True),
+    ("300",                RADIO,  "Baud",   False,  False),
+    ("600",                RADIO,  "Baud",   False,  False),
+    ("1200",               RADIO,  "Baud",   False,  False),
+    ("2400",               RADIO,  "Baud",   False,  False),
+    ("4800",               RADIO,  "Baud",   False,  False),
+    ("9600",               RADIO,  "Baud",   False,  False),
+    ("19200",              RADIO,  "Baud",   False,  False),
+    ("38400",              RADIO,  "Baud",   False,  False),
+    ("56000",              RADIO,  "Baud",   False,  False),
+    ("57600",              RADIO,  "Baud",   False,  False),
+    ("115200",             RADIO,  "Baud",   False,  False),
+    (SELECT_PARITY,        RADIO,  "Parity", False,  True),
+    ("8 bit, no parity",   RADIO,  "Parity", False,  False),
+    ("7 bit, even parity", RADIO,  "Parity", False,  False),
+]
+
+# Where the clicked controls stand once the window has loaded, in twips: the container's origin plus the control's
+# rectangle within it.
+CONTAINER_ORIGIN = {WINDOW: (0, 0), "Module": (250, 50), "Baud": (3600, 50), "Parity": (6950, 50)}
+CLICK_TARGETS = {
+    # name               container  left   top   width height
+    "BS1":               ("Module", 450,   930,  1215, 495),
+    "BS2":               ("Module", 450,   1380, 1215, 495),
+    "9600":              ("Baud",   590,   3180, 1215, 495),
+    "115200":            ("Baud",   590,   5430, 1215, 495),
+    "8 bit, no parity":  ("Parity", 590,   960,  1935, 495),
+    "Inverted":          (WINDOW,   10900, 960,  1215, 495),
+    "True":              (WINDOW,   10900, 1380, 1215, 495),
+    CALCULATE:           (WINDOW,   1440,  6950, 3345, 495),
+}
+# fmt: on
+
+REFUSAL_TITLE = "Text Editor"
+REFUSAL_LINES = ["Baud rate is not valid with a BS1", "Please select a value between 300 and 2400"]
+
+
+class CheckFailed(Exception):
+    pass
+
+
+def fail(message):
+    raise CheckFailed(message)
+
+
+def poll(what, probe, seconds=WAIT_SECONDS):
+    """Returns the first true value of probe(), asked until it gives one or the time is up. The program answers X
+    and AT-SPI in its own time, so every effect is waited for rather than slept on."""
+    deadline = time.monotonic() + seconds
+    last_error = None
+    while True:
+        try:
+            value = probe()
+            if value:
+                return value
+        except (GLib.Error, subprocess.CalledProcessError, CheckFailed) as error:
+            last_error = error
+        if time.monotonic() > deadline:
+            fail(f"timed out after {seconds} s waiting for {what}" + (f"; last: {last_error}" if last_error else ""))
+        time.sleep(0.05)
+
+
+def to_pixels(twips, scale):
+    """Twips to device pixels, rounded to the nearest, halves up."""
+    return math.floor(Fraction(twips) * scale / TWIPS_PER_PIXEL + Fraction(1, 2))
+
+
+def run(*command):
+    return subprocess.run(command, check=True, capture_output=True, text=True, timeout=WAIT_SECONDS).stdout
+
+
+def window_geometry(title):
+    """The mapped top-level X window named title: its exact name, absolute origin and size, or None while there is
+    none. Without a window manager the client area is the whole window."""
+    result = subprocess.run(["xwininfo", "-name", title], capture_output=True, text=True, timeout=WAIT_SECONDS)
+    if result.returncode != 0 or not re.search(r"Map State:\s+IsViewable", result.stdout):
+        return None
+    info = result.stdout
+    name = re.search(r'Window id: \S+ "(.*)"', info)
+    x, y, width, height = (int(re.search(rf"{key}:\s+(-?\d+)", info).group(1))
+                           for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
+    return (name.group(1) if name else None, x, y, width, height)
+
+
+def click_at(x, y):
+    run("xdotool", "mousemove", "--sync", str(x), str(y), "click", "--delay", "0", "1")
+
+
+class Layout:
+    """Turns the twips of CLICK_TARGETS into screen positions on the window as it stands."""
+
+    def __init__(self, origin, scale):
+        self.origin, self.scale = origin, scale
+
+    def point(self, name):
+        container, left, top, width, height = CLICK_TARGETS[name]
+        cx, cy = CONTAINER_ORIGIN[container]
+        y = to_pixels(cy + top + Fraction(height, 2), self.scale)
+        if name == CALCULATE:
+            x = to_pixels(cx + left + Fraction(width, 2), self.scale)
+        else:
+            x = to_pixels(cx + left, self.scale) + INDICATOR_INSET * self.scale
+        return self.origin[0] + x, self.origin[1] + y
+
+    def click(self, name):
+        click_at(*self.point(name))
+
+
+def has_state(accessible, state):
+    return accessible.getState().contains(state)
+
+
+def is_enabled(accessible):
+    # A screen reader announces "dimmed" when either is missing; Qt sets both or neither.
+    return has_state(accessible, pyatspi.STATE_ENABLED) and has_state(accessible, pyatspi.STATE_SENSITIVE)
+
+
+def is_checked(accessible):
+    return has_state(accessible, pyatspi.STATE_CHECKED)
+
+
+def children(accessible):
+    # A child that goes away between the count and the read comes back as None.
+    found = (accessible.getChildAtIndex(i) for i in range(accessible.childCount))
+    return [child for child in found if child is not None]
+
+
+def descendants(accessible):
+    for child in children(accessible):
+        yield child
+        yield from descendants(child)
+
+
+def text_of(accessible):
+    """The Text interface's content, or None where the object has none (Qt 6.4 gives labels only a name)."""
+    try:
+        text = accessible.queryText()
+    except NotImplementedError:
+        return None
+    return text.getText(0, -1)
+
+
+def find_application():
+    desktop = pyatspi.Registry.getDesktop(0)
+    # Without this, libatspi keeps names and states from the first read, and every later read would be stale.
+    desktop.set_cache_mask(Atspi.Cache.NONE)
+    for app in children(desktop):
+        if app.name == TITLE:
+            app.set_cache_mask(Atspi.Cache.NONE)
+            return app
+    return None
+
+
+def top_levels(app, role):
+    return [child for child in children(app) if child.getRole() == role and has_state(child, pyatspi.STATE_SHOWING)]
+
+
+class Window:
+    """The main window as a screen reader sees it: its controls by accessible name."""
+
+    def __init__(self, app):
+        self.app = app
+        windows = [child for child in children(app) if child.name == TITLE]
+        if len(windows) != 1:
+            fail(f"expected one accessible window named {TITLE!r}, found {len(windows)}")
+        self.accessible = windows[0]
+        self.controls = {}
+        for control in descendants(self.accessible):
+            if control.name in self.controls:
+                fail(f"two controls are both named {control.name!r}")
+            self.controls[control.name] = control
+
+    def __getitem__(self, name):
+        try:
+            return self.controls[name]
+        except KeyError:
+            fail(f"no control named {name!r}; found {sorted(self.controls)!r}")
+
+    def checked(self, name):
+        return is_checked(self[name])
+
+    def result(self):
+        """The result label as a screen reader reads it: by its name."""
+        label = [c for c in children(self.accessible) if c.getRole() == LABEL and c.name != NOTICE]
+        if len(label) != 1:
+            fail(f"expected one result label, found {[c.name for c in label]!r}")
+        return label[0]
+
+    def dump(self):
+        """Prints every window of the program, message boxes included, as a screen reader would walk it."""
+
+        def walk(accessible, depth):
+            states = sorted(pyatspi.stateToString(s) for s in accessible.getState().getStates())
+            indent = "  " * (depth + 1)
+            print(f"{indent}{accessible.getRoleName()} {accessible.name!r}: {' '.join(states)}", file=sys.stderr)
+            for child in children(accessible):
+                walk(child, depth + 1)
+
+        for top_level in children(self.app):
+            walk(top_level, 0)
+
+
+def wait_for_window(scale):
+    expected_size = tuple(to_pixels(t, scale) for t in CLIENT_TWIPS)
+    geometry = poll(f"an X window named {TITLE!r}", lambda: window_geometry(TITLE))
+    name, x, y, width, height = geometry
+    if name != TITLE:
+        fail(f"window title is {name!r}, expected {TITLE!r}")
+    if (width, height) != expected_size:
+        fail(f"client area is {width}x{height}, expected {expected_size[0]}x{expected_size[1]}")
+    print(f"ok: window {TITLE!r}, client area {width}x{height} at {x},{y}")
+    return (x, y)
+
+
+def wait_for_accessible_window():
+    app = poll("the program on the accessibility bus", find_application)
+
+    def complete():
+        window = Window(app)
+        if len(window.controls) < len(INITIAL_STATE):
+            fail(f"only {len(window.controls)} controls so far")
+        return window
+
+    return poll(f"all {len(INITIAL_STATE)} controls over AT-SPI", complete)
+
+
+def wait_checked(window, name):
+    poll(f"{name!r} to be checked", lambda: window.checked(name))
+
+
+def wait_result(window, text):
+    poll(f"the result label to read {text!r}", lambda: window.result().name == text)
+    label = window.result()
+    if not is_enabled(label):
+        fail("the result label is still disabled after Calculate")
+    if text_of(label) not in (None, text):
+        fail(f"the result label's text is {text_of(label)!r} but its name is {text!r}")
+
+
+def check_initial_state(window):
+    problems = []
+    for name, role, parent, enabled, checked in INITIAL_STATE:
+        control = window[name]
+        if control.getRole() != role:
+            problems.append(f"{name!r}: role {control.getRoleName()!r}, expected {Atspi.role_get_name(role)!r}")
+        if control.parent.name != parent:
+            problems.append(f"{name!r}: inside {control.parent.name!r}, expected {parent!r}")
+        if is_enabled(control) != enabled:
+            problems.append(f"{name!r}: {'enabled' if is_enabled(control) else 'disabled'}, expected "
+                            f"{'enabled' if enabled else 'disabled'}")
+        if is_checked(control) != checked:
+            problems.append(f"{name!r}: {'' if is_checked(control) else 'not '}checked, expected "
+                            f"{'' if checked else 'not '}checked")
+    unexpected = set(window.controls) - {row[0] for row in INITIAL_STATE}
+    if unexpected:
+        problems.append(f"unexpected controls: {sorted(unexpected)!r}")
+    text = text_of(window.result())
+    if text not in (None, " 0"):
+        problems.append(f"the result label's text is {text!r}, expected ' 0'")
+    if problems:
+        fail("the window does not open as expected:\n    " + "\n    ".join(problems))
+    print(f"ok: all {len(INITIAL_STATE)} controls by name, role, parent, enabled and checked state")
+
+
+def calculate_bs2_9600_inverted(window, layout):
+    for name in ("BS2", "9600", "8 bit, no parity", "Inverted"):
+        layout.click(name)
+        wait_checked(window, name)
+    poll("Calculate to be enabled", lambda: is_enabled(window[CALCULATE]))
+    layout.click(CALCULATE)
+    wait_result(window, "16468")
+    print("ok: BS2, 9600, 8 bit no parity, Inverted, Calculate -> '16468'")
+
+
+def find_alert(app):
+    alerts = top_levels(app, pyatspi.ROLE_ALERT)
+    return alerts[0] if len(alerts) == 1 else None
+
+
+def check_bs1_refusal(window, layout):
+    for name in ("115200", "True"):
+        layout.click(name)
+        wait_checked(window, name)
+    layout.click(CALCULATE)
+    wait_result(window, "-12")
+    layout.click("BS1")
+    wait_checked(window, "BS1")
+    layout.click(CALCULATE)
+
+    alert = poll(f"an alert titled {REFUSAL_TITLE!r}", lambda: find_alert(window.app))
+    if alert.name != REFUSAL_TITLE:
+        fail(f"the alert is titled {alert.name!r}, expected {REFUSAL_TITLE!r}")
+    if poll(f"an X window titled {REFUSAL_TITLE!r}", lambda: window_geometry(REFUSAL_TITLE))[0] != REFUSAL_TITLE:
+        fail(f"the message box's X window is not titled {REFUSAL_TITLE!r}")
+    inside = list(descendants(alert))
+    texts = [c for c in inside if c.getRole() == LABEL and c.name]
+    if [t.name.splitlines() for t in texts] != [REFUSAL_LINES]:
+        fail(f"the alert reads {[t.name for t in texts]!r}, expected the lines {REFUSAL_LINES!r}")
+    buttons = [c for c in inside if c.getRole() == BUTTON]
+    if [b.name for b in buttons] != ["OK"]:
+        fail(f"the alert's buttons are {[b.name for b in buttons]!r}, expected exactly ['OK']")
+    if not window.checked(SELECT_RATE) or window.checked("115200"):
+        fail(f"behind the alert {SELECT_RATE!r} should be checked and '115200' not")
+    print(f"ok: BS1 at 115200 is refused by an alert {REFUSAL_TITLE!r} with {REFUSAL_LINES!r} and one button 'OK'")
+
+    # The box is modal: a click on the window behind it is dropped. The click on OK comes after it on the same X
+    # connection, so once the box has gone the program has certainly handled the first click as well.
+    layout.click("BS2")
+    ok = buttons[0].queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    click_at(ok.x + ok.width // 2, ok.y + ok.height // 2)
+    poll("the alert to close", lambda: find_alert(window.app) is None)
+    if not window.checked("BS1") or window.checked("BS2"):
+        fail("a click on BS2 behind the modal box changed the selection")
+    if window.result().name != "-12":
+        fail(f"the result changed to {window.result().name!r} behind the modal box")
+    print("ok: a click behind the modal box changes nothing; OK closes it")
+
+    layout.click("BS2")
+    wait_checked(window, "BS2")
+    print("ok: the window takes clicks again once the box has closed")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--scale", type=int, default=1, help="the program's QT_SCALE_FACTOR; checks geometry only")
+    scale = parser.parse_args().scale
+
+    origin = wait_for_window(scale)
+    window = None
+    try:
+        window = wait_for_accessible_window()
+        layout = Layout(origin, scale)
+        if scale == 1:
+            check_initial_state(window)
+        calculate_bs2_9600_inverted(window, layout)
+        if scale == 1:
+            check_bs1_refusal(window, layout)
+    except CheckFailed:
+        if window is not None:
+            print("The window over AT-SPI:", file=sys.stderr)
+            try:
+                window.dump()
+            except GLib.Error as error:
+                print(f"  (unreadable: {error})", file=sys.stderr)
+        raise
+
+
+if __name__ == "__main__":
+    # One log: progress on stdout and failures on stderr, in the order they happened.
+    sys.stdout.reconfigure(line_buffering=True)
+    try:
+        main()
+    except CheckFailed as failure:
+        print(f"FAIL: {failure}", file=sys.stderr)
+        sys.exit(1)
+    print("e2e: all checks passed")
