@@ -1,13 +1,12 @@
 #include "form1.h"
 
+#include "controlwidgets.h"
 #include "runtimeerror.h"
 #include "tahoma.h"
 
 #include <QButtonGroup>
-#include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QRadioButton>
 
 #include <algorithm>
@@ -20,11 +19,6 @@ namespace {
 QString toQString(std::string_view text)
 {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-QRect toPixelRect(const Twips &twips)
-{
-    return { toPixels(twips.left), toPixels(twips.top), toPixels(twips.width), toPixels(twips.height) };
 }
 
 // Message box styles: the low bits choose the buttons, the next ones the icon. Only "OK alone" is offered, so a style
@@ -92,32 +86,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
 void Form1::createControl(const ControlRow &row)
 {
     QWidget *parent = row.container.empty() ? this : m_controls.at(row.container).widget;
-    const auto caption = toQString(row.caption);
-    QWidget *widget = nullptr;
-    switch (row.kind) {
-    case Kind::Frame:
-        widget = new QGroupBox(caption, parent);
-        break;
-    case Kind::OptionButton:
-        widget = new QRadioButton(caption, parent);
-        break;
-    case Kind::CommandButton:
-        widget = new QPushButton(caption, parent);
-        break;
-    case Kind::Label: {
-        auto *label = new QLabel(caption, parent);
-        label->setTextFormat(Qt::PlainText);
-        label->setAlignment(Qt::AlignCenter);
-        widget = label;
-        break;
-    }
-    }
-    widget->setObjectName(toQString(row.name));
-    widget->setGeometry(toPixelRect(row.geometry));
-    widget->setEnabled(row.enabled);
-    if (row.pointSize != kWindowFont)
-        widget->setFont(tahoma(row.pointSize));
-    m_controls.emplace(row.name, Control{ widget, row.geometry });
+    m_controls.emplace(row.name, Control{ createWidget(row, parent), row.geometry });
 }
 
 Form1::Control *Form1::find(std::string_view name)
