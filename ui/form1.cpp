@@ -109,10 +109,10 @@ void Form1::load()
 
     for (const auto &block : kLoadBlocks) {
         const auto &g = block.geometry;
-        checkOperation(setSide(block.control, Side::Height, g.height), "Height", block.control);
-        checkOperation(setSide(block.control, Side::Left, g.left), "Left", block.control);
-        checkOperation(setSide(block.control, Side::Top, g.top), "Top", block.control);
-        checkOperation(setSide(block.widthControl, Side::Width, g.width), "Width", block.widthControl);
+        changeSide(block.control, Side::Height, g.height);
+        changeSide(block.control, Side::Left, g.left);
+        changeSide(block.control, Side::Top, g.top);
+        changeSide(block.widthControl, Side::Width, g.width);
     }
 
     for (const auto option : kPromptOptions)
@@ -127,16 +127,15 @@ bool Form1::setScale(Side side, int twips)
     return toPixels(twips) == (side == Side::Height ? client.height() : client.width());
 }
 
-bool Form1::setSide(std::string_view control, Side side, int twips)
+void Form1::changeSide(std::string_view control, Side side, int twips)
 {
     static constexpr std::string_view kSideNames[] = { "Height", "Left", "Top", "Width" };
+    const auto property = kSideNames[int(side)];
     auto *target = find(control);
-    if (!target || twips < 0 || !allowed(kSideNames[int(side)], control))
-        return false;
+    checkOperation(target && twips >= 0 && allowed(property, control), property, control);
     auto &g = target->geometry;
     (side == Side::Height ? g.height : side == Side::Left ? g.left : side == Side::Top ? g.top : g.width) = twips;
     target->widget->setGeometry(toPixelRect(g));
-    return true;
 }
 
 bool Form1::SetEnabled(std::string_view control, bool enabled)

@@ -60,7 +60,8 @@ private:
     Control *find(std::string_view name);
     bool allowed(std::string_view operation, std::string_view control) const;
     bool setScale(Side side, int twips);
-    bool setSide(std::string_view control, Side side, int twips);
+    // One property change of the load step; throws when it does not take effect.
+    void changeSide(std::string_view control, Side side, int twips);
     void onClicked(std::string_view control);
     void present(QMessageBox &box);
 
