@@ -20,9 +20,9 @@ set(CPACK_PACKAGE_NAME tevrolin)
 set(CPACK_PACKAGE_VENDOR "Tevrolin developers")
 set(CPACK_PACKAGE_CONTACT "Tevrolin developers <developers@tevrolin.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Baud Mode calculator for microcontroller serial ports")
-set(CPACK_PACKAGE_DESCRIPTION "Tevrolin gives the Baud Mode with which a program on a BASIC Stamp module
-sets up its serial port, from the module, the baud rate, the data bits
-with parity and the polarity, picked in one window.")
+set(CPACK_PACKAGE_DESCRIPTION "Tevrolin gives the Baud Mode with which a program on a microcontroller
+module sets up its serial port, from the module, the baud rate, the data
+bits with parity and the polarity, picked in one window.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
