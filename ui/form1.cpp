@@ -1,13 +1,18 @@
 #include "form1.h"
 
+#include "accessibility.h"
 #include "controlwidgets.h"
+#include "keyboardnavigation.h"
 #include "runtimeerror.h"
 #include "tahoma.h"
 
 #include <QButtonGroup>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QShortcut>
 
 #include <algorithm>
 #include <iterator>
@@ -47,6 +52,7 @@ QMessageBox::Icon iconFor(int style)
 Form1::Form1(QWidget *parent) : QWidget(parent)
 {
     ensureTahoma();
+    installAccessibility();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tevrolin"));
     setFixedSize(toPixelRect(kClientArea).size());
@@ -81,6 +87,22 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
         connect(static_cast<QAbstractButton *>(m_controls.at(name).widget), &QAbstractButton::clicked, this,
                 [this, name] { onClicked(name); });
     }
+
+    m_navigation = new KeyboardNavigation(
+        kControls, [this](std::string_view name) { return static_cast<QAbstractButton *>(m_controls.at(name).widget); },
+        this);
+    // Focus for when the window first becomes active: the module group, the only one enabled at start.
+    m_navigation->moveFocus(nullptr, true);
+
+    m_announcer = new Announcer(this);
+    m_announcer->setGeometry(toPixelRect(m_controls.at(controls::BaudModeDecimalLabel).geometry));
+
+    connect(new QShortcut(QKeySequence::Copy, this), &QShortcut::activated, this, &Form1::copyResult);
+}
+
+bool Form1::focusNextPrevChild(bool next)
+{
+    return m_navigation->moveFocus(focusWidget(), next);
 }
 
 void Form1::createControl(const ControlRow &row)
@@ -163,7 +185,16 @@ bool Form1::SetCaption(std::string_view text)
     if (!allowed("SetCaption", controls::BaudModeDecimalLabel))
         return false;
     label->setText(toQString(text));
+    m_announcer->announce(label->text());
     return true;
+}
+
+void Form1::copyResult() const
+{
+    // The label is enabled by the first result and never disabled again; before it, there is nothing to copy.
+    const auto *label = qobject_cast<QLabel *>(m_controls.at(controls::BaudModeDecimalLabel).widget);
+    if (label->isEnabled())
+        QGuiApplication::clipboard()->setText(label->text().trimmed());
 }
 
 bool Form1::ShowMessage(std::string_view prompt, int style, std::string_view title)

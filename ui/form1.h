@@ -11,6 +11,8 @@
 #include <map>
 #include <string_view>
 
+class Announcer;
+class KeyboardNavigation;
 class QMessageBox;
 
 // The calculator's one window. It creates every control from the control table, supplies the window operations to the
@@ -45,6 +47,10 @@ public:
     // Shows an error that no handler caught in a modal box, then emits runtimeErrorReported().
     void reportRuntimeError(const std::exception &error);
 
+protected:
+    // Tab and Shift+Tab go from group to group, and a control disabled under the focus hands it on.
+    bool focusNextPrevChild(bool next) override;
+
 signals:
     // The user has read the message of an uncaught error; the program should end.
     void runtimeErrorReported();
@@ -64,9 +70,12 @@ private:
     void changeSide(std::string_view control, Side side, int twips);
     void onClicked(std::string_view control);
     void present(QMessageBox &box);
+    void copyResult() const;
 
     std::map<std::string_view, Control, std::less<>> m_controls;
     OperationFilter m_filter;
     MessagePresenter m_presenter;
     Cascade m_cascade{ *this };
+    KeyboardNavigation *m_navigation = nullptr;
+    Announcer *m_announcer = nullptr;
 };

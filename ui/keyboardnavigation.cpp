@@ -1,0 +1,124 @@
+#include "keyboardnavigation.h"
+
+#include <QAbstractButton>
+#include <QKeyEvent>
+#include <QPushButton>
+
+#include <algorithm>
+#include <map>
+
+KeyboardNavigation::KeyboardNavigation(std::span<const ControlRow> controls, const ButtonLookup &button,
+                                       QObject *parent)
+    : QObject(parent)
+{
+    // Option buttons group by their container, in table order: the prompt first, then top to bottom.
+    std::map<std::string_view, std::size_t> groupOf;
+    for (const auto &row : controls) {
+        if (row.kind != Kind::OptionButton && row.kind != Kind::CommandButton)
+            continue;
+        auto *widget = button(row.name);
+        widget->installEventFilter(this);
+        const bool option = row.kind == Kind::OptionButton;
+        const auto [group, added] = groupOf.try_emplace(option ? row.container : row.name, m_stops.size());
+        if (added)
+            m_stops.push_back({ {}, row.tabIndex });
+        auto &stop = m_stops[group->second];
+        stop.members.push_back(widget);
+        stop.tabIndex = std::min(stop.tabIndex, row.tabIndex);
+    }
+    std::ranges::sort(m_stops, {}, &Stop::tabIndex);
+}
+
+const KeyboardNavigation::Stop *KeyboardNavigation::stopOf(const QWidget *widget) const
+{
+    const auto found = std::ranges::find_if(
+        m_stops, [widget](const Stop &stop) { return std::ranges::find(stop.members, widget) != stop.members.end(); });
+    return found == m_stops.end() ? nullptr : &*found;
+}
+
+QAbstractButton *KeyboardNavigation::landing(const Stop &stop)
+{
+    const auto enabled = [](const QAbstractButton *member) { return member->isEnabled(); };
+    const auto checked = std::ranges::find_if(stop.members, &QAbstractButton::isChecked);
+    if (checked != stop.members.end() && enabled(*checked))
+        return *checked;
+    const auto first = std::ranges::find_if(stop.members, enabled);
+    return first == stop.members.end() ? nullptr : *first;
+}
+
+QAbstractButton *KeyboardNavigation::neighbour(const Stop &group, const QAbstractButton *from, int step)
+{
+    const auto count = int(group.members.size());
+    const auto at = int(std::ranges::find(group.members, from) - group.members.begin());
+    for (int i = 1; i < count; ++i) {
+        auto *member = group.members[std::size_t(((at + step * i) % count + count) % count)];
+        if (member->isEnabled())
+            return member;
+    }
+    return nullptr;
+}
+
+QAbstractButton *KeyboardNavigation::nextStop(const QWidget *from, bool forward) const
+{
+    const auto *current = stopOf(from);
+    // A control disabled under the focus hands it on within its own group while the group has an enabled member.
+    if (current && !from->isEnabled())
+        if (auto *inGroup = landing(*current))
+            return inGroup;
+
+    const auto count = m_stops.size();
+    const std::size_t start = current ? std::size_t(current - m_stops.data()) : forward ? count - 1 : 0;
+    for (std::size_t step = 1; step <= count; ++step) {
+        const auto index = forward ? (start + step) % count : (start + count - step) % count;
+        if (auto *target = landing(m_stops[index]))
+            return target;
+    }
+    return nullptr;
+}
+
+bool KeyboardNavigation::moveFocus(const QWidget *from, bool forward)
+{
+    auto *target = nextStop(from, forward);
+    if (!target)
+        return false;
+    target->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
+bool KeyboardNavigation::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    auto *button = static_cast<QAbstractButton *>(watched);
+
+    int step = 0;
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!qobject_cast<QPushButton *>(button))
+            return false;
+        button->click();
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+        step = -1;
+        break;
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+        step = 1;
+        break;
+    default:
+        return false;
+    }
+    const auto *group = stopOf(button);
+    if (!group || group->members.size() < 2)
+        return false; // a lone button: Qt moves on to the next stop, through Form1
+    if (auto *next = neighbour(*group, button, step)) {
+        next->setFocus(Qt::OtherFocusReason);
+        next->click(); // runs the option's handler, as a click would
+    }
+    return true;
+}
