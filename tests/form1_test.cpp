@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QClipboard>
 #include <QFontInfo>
 #include <QLabel>
 #include <QMessageBox>
@@ -36,6 +37,8 @@ private slots:
     void disabledAndPromptOptionsChangeNothing();
     void failedOperationIsReportedAndEndsTheHandler();
     void failedLoadChangeStopsTheLoadStep();
+    void keyboardAlone_data();
+    void keyboardAlone();
 
 private:
     template <typename T = QWidget> T *widget(const char *name) const
@@ -359,6 +362,118 @@ void Form1Test::failedLoadChangeStopsTheLoadStep()
     auto *prompt = window.findChild<QRadioButton *>(u"OptionButtonSelectStamp"_s);
     QCOMPARE(prompt->geometry(), QRect(8, 32, 169, 33)); // Height, Left and Top were set, Width was not
     QVERIFY(!prompt->isChecked());
+}
+
+void Form1Test::keyboardAlone_data()
+{
+    QTest::addColumn<QStringList>("clicks"); // with the mouse, before the keys
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<QStringList>("checked");
+    QTest::addColumn<QStringList>("enabled");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<QString>("copied"); // the clipboard after the keys; it starts as "(none)"
+
+    const QStringList bs2At9600 = { u"BS2OptionButton"_s, u"OptionButton9600"_s, u"OptionButton8BitNoParity"_s,
+                                    u"OptionButtonInverted"_s };
+    const QStringList bs1After115200 = { u"BS2OptionButton"_s,          u"OptionButton115200"_s,
+                                         u"OptionButton8BitNoParity"_s, u"OptionButtonTrue"_s,
+                                         u"CalculateCommandButton"_s,   u"BS1OptionButton"_s };
+    const QString none = u"(none)"_s;
+    // clang-format off
+    QTest::newRow("the window opens on the module group")
+        << QStringList{} << u""_s << u"OptionButtonSelectStamp"_s << QStringList{ u"OptionButtonSelectStamp"_s }
+        << QStringList{} << u" 0"_s << none;
+    QTest::newRow("at start Tab and Shift+Tab stay in the module group")
+        << QStringList{} << u"Tab Backtab Tab"_s << u"OptionButtonSelectStamp"_s << QStringList{} << QStringList{}
+        << u" 0"_s << none;
+    QTest::newRow("an arrow selects and runs the handler")
+        << QStringList{} << u"Down Down"_s << u"BS2OptionButton"_s << QStringList{ u"BS2OptionButton"_s }
+        << QStringList{ u"OptionButtonBaudRate"_s, u"OptionButton115200"_s } << u" 0"_s << none;
+    QTest::newRow("Up wraps to the last option")
+        << QStringList{} << u"Up"_s << u"BS2pxOptionButton"_s << QStringList{ u"BS2pxOptionButton"_s }
+        << QStringList{ u"OptionButton115200"_s } << u" 0"_s << none;
+    QTest::newRow("Tab lands on each group's checked option in tab-index order")
+        << bs2At9600 << u"Tab"_s << u"OptionButton9600"_s << bs2At9600 << QStringList{} << u" 0"_s << none;
+    QTest::newRow("... module after baud") << bs2At9600 << u"Tab Tab"_s << u"BS2OptionButton"_s << bs2At9600
+        << QStringList{} << u" 0"_s << none;
+    QTest::newRow("... parity after module") << bs2At9600 << u"Tab Tab Tab"_s << u"OptionButton8BitNoParity"_s
+        << bs2At9600 << QStringList{} << u" 0"_s << none;
+    QTest::newRow("... Calculate last, then round to polarity") << bs2At9600 << u"Tab Tab Tab Tab Tab"_s
+        << u"OptionButtonInverted"_s << bs2At9600 << QStringList{} << u" 0"_s << none;
+    QTest::newRow("Shift+Tab from polarity wraps to Calculate, Return presses it") << bs2At9600 << u"Backtab Return"_s
+        << u"CalculateCommandButton"_s << bs2At9600 << QStringList{} << u"16468"_s << none;
+    QTest::newRow("Enter presses it too") << bs2At9600 << u"Backtab Enter"_s << u"CalculateCommandButton"_s
+        << bs2At9600 << QStringList{} << u"16468"_s << none;
+    QTest::newRow("Return on an option does nothing") << bs2At9600 << u"Return"_s << u"OptionButtonInverted"_s
+        << bs2At9600 << QStringList{} << u" 0"_s << none;
+    QTest::newRow("the whole calculation with Tab, the arrows and Return")
+        << QStringList{} << u"Down Down Backtab Up Up Up Up Up Up Tab Tab Down Tab Down Backtab Return Ctrl+C"_s
+        << u"CalculateCommandButton"_s << bs2At9600 << QStringList{ u"BaudModeDecimalLabel"_s } << u"16468"_s
+        << u"16468"_s;
+    QTest::newRow("the arrows pass over disabled rates")
+        << QStringList{ u"BS1OptionButton"_s, u"OptionButton300"_s } << u"Up Up"_s << u"OptionButton2400"_s
+        << QStringList{ u"OptionButton2400"_s } << QStringList{} << u" 0"_s << none;
+    QTest::newRow("after BS1 the baud group is reached though its checked rate is disabled")
+        << bs1After115200 << u"Backtab"_s << u"OptionButtonBaudRate"_s << QStringList{ u"OptionButton115200"_s }
+        << QStringList{} << u"-12"_s << none;
+    QTest::newRow("... and Space selects the prompt there") << bs1After115200 << u"Backtab Space"_s
+        << u"OptionButtonBaudRate"_s << QStringList{ u"OptionButtonBaudRate"_s } << QStringList{} << u"-12"_s << none;
+    QTest::newRow("... and an arrow picks a rate the BS1 runs") << bs1After115200 << u"Backtab Up Ctrl+C"_s
+        << u"OptionButton2400"_s << QStringList{ u"OptionButton2400"_s } << QStringList{} << u"-12"_s << u"-12"_s;
+    QTest::newRow("after the refusal Tab still reaches every group")
+        << bs1After115200 + QStringList{ u"CalculateCommandButton"_s } << u"Tab Tab"_s
+        << u"OptionButtonBaudRate"_s << QStringList{ u"OptionButtonBaudRate"_s, u"OptionButtonTrue"_s }
+        << QStringList{} << u"-12"_s << none;
+    QTest::newRow("Ctrl+C copies nothing before the first result") << bs2At9600 << u"Ctrl+C"_s
+        << u"OptionButtonInverted"_s << QStringList{} << QStringList{} << u" 0"_s << none;
+    // clang-format on
+}
+
+void Form1Test::keyboardAlone()
+{
+    QFETCH(QStringList, clicks);
+    QFETCH(QString, keys);
+    QFETCH(QString, focus);
+    QFETCH(QStringList, checked);
+    QFETCH(QStringList, enabled);
+    QFETCH(QString, result);
+    QFETCH(QString, copied);
+
+    QString message;
+    m_window->setMessagePresenter([&](QMessageBox &box) { message = box.text(); });
+    QApplication::clipboard()->setText(u"(none)"_s);
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    for (const auto &name : clicks)
+        click(qPrintable(name));
+
+    const QMap<QString, QKeyCombination> named = {
+        { u"Tab"_s, Qt::Key_Tab },
+        { u"Backtab"_s, Qt::Key_Backtab },
+        { u"Up"_s, Qt::Key_Up },
+        { u"Down"_s, Qt::Key_Down },
+        { u"Space"_s, Qt::Key_Space },
+        { u"Return"_s, Qt::Key_Return },
+        { u"Enter"_s, Qt::KeypadModifier | Qt::Key_Enter },
+        { u"Ctrl+C"_s, Qt::CTRL | Qt::Key_C },
+    };
+    for (const auto &key : keys.split(u' ', Qt::SkipEmptyParts)) {
+        QVERIFY2(named.contains(key), qPrintable(key));
+        QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : m_window.get();
+        QTest::keyClick(target, named[key].key(), named[key].keyboardModifiers());
+    }
+
+    QVERIFY(QApplication::focusWidget());
+    QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+    for (const auto &name : checked)
+        QVERIFY2(widget<QRadioButton>(qPrintable(name))->isChecked(), qPrintable(name));
+    for (const auto &name : enabled)
+        QVERIFY2(widget(qPrintable(name))->isEnabled(), qPrintable(name));
+    QCOMPARE(widget<QLabel>("BaudModeDecimalLabel")->text(), result);
+    QCOMPARE(QApplication::clipboard()->text(), copied);
+    if (clicks.endsWith(u"CalculateCommandButton"_s) && result == u"-12"_s)
+        QVERIFY(message.startsWith(u"Baud rate is not valid with a BS1"_s));
 }
 
 QTEST_MAIN(Form1Test)
