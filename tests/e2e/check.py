@@ -5,6 +5,8 @@ reader meets it.
 Started by tests/e2e/run on a private X server, where the program is already starting. The click positions come from
 this file's own twips, not from the program, so that they check the layout too. With --scale N (the program's
 QT_SCALE_FACTOR) only the geometry is checked: the window's size, and that clicks at the scaled positions still land.
+With --keyboard the calculation is made with the real keyboard alone; with --orca-log FILE as well, the screen
+reader's debug log is read for what it said.
 """
 
 import argparse
@@ -95,6 +97,20 @@ CLICK_TARGETS = {
     CALCULATE:           (WINDOW,   1440,  6950, 3345, 495),
 }
 # fmt: on
+
+# The whole calculation by keyboard: each key, then the control that has the focus. The arrows select as they move.
+KEYBOARD_RUN = [
+    ("Down", "BS1"),
+    ("Down", "BS2"),
+    ("shift+Tab", SELECT_RATE),  # back from the module group to the baud group
+    *[("Up", rate) for rate in ("115200", "57600", "56000", "38400", "19200", "9600")],
+    ("Tab", "BS2"),
+    ("Tab", SELECT_PARITY),
+    ("Down", "8 bit, no parity"),
+    ("Tab", SELECT_POLARITY),  # Calculate is still disabled, so Tab goes round to the polarity group
+    ("Down", "Inverted"),
+    ("shift+Tab", CALCULATE),
+]
 
 REFUSAL_TITLE = "Text Editor"
 REFUSAL_LINES = ["Baud rate is not valid with a BS1", "Please select a value between 300 and 2400"]
@@ -220,6 +236,16 @@ def top_levels(app, role):
     return [child for child in children(app) if child.getRole() == role and has_state(child, pyatspi.STATE_SHOWING)]
 
 
+def focused(window):
+    found = [name for name, control in window.controls.items() if has_state(control, pyatspi.STATE_FOCUSED)]
+    return found[0] if len(found) == 1 else None
+
+
+def press(key):
+    # To the window that has the X input focus, as a keyboard would.
+    run("xdotool", "key", "--clearmodifiers", key)
+
+
 class Window:
     """The main window as a screen reader sees it: its controls by accessible name."""
 
@@ -231,6 +257,8 @@ class Window:
         self.accessible = windows[0]
         self.controls = {}
         for control in descendants(self.accessible):
+            if control.getRole() == pyatspi.ROLE_NOTIFICATION:
+                continue  # it repeats the result for screen readers
             if control.name in self.controls:
                 fail(f"two controls are both named {control.name!r}")
             self.controls[control.name] = control
@@ -337,6 +365,56 @@ def calculate_bs2_9600_inverted(window, layout):
     print("ok: BS2, 9600, 8 bit no parity, Inverted, Calculate -> '16468'")
 
 
+class OrcaLog:
+    """What the Orca screen reader said, read from its debug log as it grows."""
+
+    def __init__(self, path):
+        self.path = path
+
+    def utterances(self):
+        with open(self.path, encoding="utf-8", errors="replace") as file:
+            return re.findall(r"SPEECH OUTPUT: '(.*?)' ?\{", file.read())
+
+    def wait_for(self, text, since):
+        """Waits until an utterance after the first `since` ones contains text, and returns it."""
+
+        def said():
+            return next((u for u in self.utterances()[since:] if text in u), None)
+
+        return poll(f"Orca to say {text!r}", said)
+
+
+def calculate_by_keyboard(window, orca=None):
+    """BS2, 9600, 8 bit no parity, Inverted and Calculate with Tab, Shift+Tab, the arrows and Return; then Ctrl+C.
+    With Orca listening, each key waits until Orca has spoken the control it leads to, as a user would listen."""
+    run("xdotool", "search", "--sync", "--name", f"^{TITLE}$", "windowfocus", "--sync")
+    if window.accessible.getRole() != pyatspi.ROLE_FRAME:
+        fail(f"the window is a {window.accessible.getRoleName()!r}, expected a frame")
+    poll(f"the focus on {SELECT_STAMP!r} when the window opens", lambda: focused(window) == SELECT_STAMP)
+    if orca:
+        orca.wait_for("Tevrolin frame.", 0)
+    for key, target in KEYBOARD_RUN:
+        since = len(orca.utterances()) if orca else 0
+        press(key)
+        poll(f"the focus on {target!r} after {key}", lambda: focused(window) == target)
+        if key in ("Up", "Down"):
+            wait_checked(window, target)
+        if orca:
+            orca.wait_for(target.strip(), since)
+            if target == SELECT_POLARITY:
+                orca.wait_for("Polarity.", since)  # the group it belongs to, though not inside its frame
+    since = len(orca.utterances()) if orca else 0
+    press("Return")
+    wait_result(window, "16468")
+    print(f"ok: {len(KEYBOARD_RUN) + 1} keys from start to '16468', no Space and no pointer; the window is a frame")
+    if orca:
+        spoken = orca.wait_for("16468", since)
+        print(f"ok: Orca said 'Tevrolin frame.', each control on its way, 'Polarity.' and after Return {spoken!r}")
+    press("ctrl+c")
+    poll("'16468' on the clipboard", lambda: run("xclip", "-o", "-selection", "clipboard") == "16468")
+    print("ok: Ctrl+C puts '16468' on the clipboard")
+
+
 def find_alert(app):
     alerts = top_levels(app, pyatspi.ROLE_ALERT)
     return alerts[0] if len(alerts) == 1 else None
@@ -388,7 +466,10 @@ def check_bs1_refusal(window, layout):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--scale", type=int, default=1, help="the program's QT_SCALE_FACTOR; checks geometry only")
-    scale = parser.parse_args().scale
+    parser.add_argument("--keyboard", action="store_true", help="calculate with the keyboard alone")
+    parser.add_argument("--orca-log", help="Orca's debug log, to read what it said during the keyboard run")
+    args = parser.parse_args()
+    scale = args.scale
 
     origin = wait_for_window(scale)
     window = None
@@ -397,6 +478,9 @@ def main():
         layout = Layout(origin, scale)
         if scale == 1:
             check_initial_state(window)
+        if args.keyboard:
+            calculate_by_keyboard(window, OrcaLog(args.orca_log) if args.orca_log else None)
+            return
         calculate_bs2_9600_inverted(window, layout)
         if scale == 1:
             check_bs1_refusal(window, layout)
