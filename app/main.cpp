@@ -4,15 +4,69 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <vector>
+
+namespace {
+
+// Qt's messages while the application object connects to the display. Without a display Qt warns twice and then
+// aborts, which leaves a core dump and a hint to reinstall; one line that names the display settings says more. Held
+// back until the outcome is known, and passed on unchanged when a display opens.
+struct HeldMessage {
+    QtMsgType type;
+    const char *category; // Qt's category names are static strings
+    QString text;
+};
+std::vector<HeldMessage> heldMessages;
+QtMessageHandler passOn = nullptr;
+
+QString shownEnvironment(const char *name)
+{
+    return qEnvironmentVariableIsSet(name) ? QStringLiteral("%1=\"%2\"").arg(name, qEnvironmentVariable(name))
+                                           : QStringLiteral("%1 unset").arg(name);
+}
+
+void holdWhileConnecting(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type != QtFatalMsg) {
+        heldMessages.push_back({ type, context.category, text });
+        return;
+    }
+    // The only fatal message of QApplication's constructor is the one for a platform that could not be initialised.
+    QString line = QStringLiteral("tevrolin: no display could be opened (%1, %2")
+                       .arg(shownEnvironment("DISPLAY"), shownEnvironment("WAYLAND_DISPLAY"));
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        line += QStringLiteral(", ") + shownEnvironment("QT_QPA_PLATFORM");
+    line += QStringLiteral("); run it in a desktop session or over ssh -X\n");
+    std::fputs(line.toLocal8Bit().constData(), stderr);
+    std::_Exit(EXIT_FAILURE); // not abort(): nothing crashed, and a crash collector has nothing to record
+}
+
+// Installed just before the application object connects to the display; passes on what was held once it has.
+void holdMessagesWhileConnecting()
+{
+    passOn = qInstallMessageHandler(holdWhileConnecting);
+}
+
+void releaseHeldMessages()
+{
+    qInstallMessageHandler(passOn);
+    for (const auto &message : heldMessages)
+        passOn(message.type, QMessageLogContext(nullptr, 0, nullptr, message.category), message.text);
+    heldMessages.clear();
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    // No desktop theme plugin: on GNOME, Qt's GTK 3 theme would double the start-up time and add 13 MiB.
-    QApplication::setDesktopSettingsAware(false);
+    holdMessagesWhileConnecting();
     QApplication app(argc, argv);
+    releaseHeldMessages();
     // Frame captions on the frame line, as the control table was laid out; and, unlike Fusion, no image plugins (3 ms).
+    // Colours and fonts still come from the desktop.
     QApplication::setStyle(QStringLiteral("windows"));
     QApplication::setApplicationName(QStringLiteral("Tevrolin"));
     QApplication::setApplicationVersion(QStringLiteral(TEVROLIN_VERSION));
@@ -28,5 +82,5 @@ int main(int argc, char *argv[])
         return EXIT_FAILURE;
     }
     window.show();
-    return app.exec();
+    return QApplication::exec();
 }

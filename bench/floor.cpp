@@ -15,7 +15,6 @@
 
 int main(int argc, char *argv[])
 {
-    QApplication::setDesktopSettingsAware(false);
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("windows"));
     QApplication::setWindowIcon(windowIcon());
