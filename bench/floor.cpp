@@ -17,7 +17,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("windows"));
-    QApplication::setWindowIcon(windowIcon());
+    QApplication::setWindowIcon(windowIcon(kStartIconSizes));
 
     ensureTahoma();
     QWidget window;
