@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QIcon>
+#include <QPalette>
 #include <QTimer>
 
 #include <cstdio>
@@ -61,6 +62,32 @@ void releaseHeldMessages()
     heldMessages.clear();
 }
 
+// Qt's KDE theme takes the dimmed text of disabled controls and the shades of frames and option circles from the
+// button colour, darkened; a black high-contrast scheme leaves them all black on black, and the options that wait for
+// a choice vanish. Those that came out as the background are set halfway between it and the text: dimmed, but seen.
+void keepShadesVisible()
+{
+    QPalette palette = QApplication::palette();
+    const QColor background = palette.color(QPalette::Window);
+    const QColor text = palette.color(QPalette::WindowText);
+    const QColor halfway((background.red() + text.red()) / 2, (background.green() + text.green()) / 2,
+                         (background.blue() + text.blue()) / 2);
+    bool changed = false;
+    const auto keep = [&](QPalette::ColorGroup group, QPalette::ColorRole role) {
+        if (palette.color(group, role) == background && background != text) {
+            palette.setColor(group, role, halfway);
+            changed = true;
+        }
+    };
+    for (const auto role : { QPalette::WindowText, QPalette::Text, QPalette::ButtonText })
+        keep(QPalette::Disabled, role);
+    for (const auto group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled })
+        for (const auto role : { QPalette::Light, QPalette::Midlight, QPalette::Mid, QPalette::Dark, QPalette::Shadow })
+            keep(group, role);
+    if (changed)
+        QApplication::setPalette(palette);
+}
+
 // Runs a task once the watched widget has painted for the first time, from the event loop, after the paint has reached
 // the screen.
 class AfterFirstPaint : public QObject {
@@ -94,6 +121,7 @@ int main(int argc, char *argv[])
     // Frame captions on the frame line, as the control table was laid out; and, unlike Fusion, no image plugins (3 ms).
     // Colours and fonts still come from the desktop.
     QApplication::setStyle(QStringLiteral("windows"));
+    keepShadesVisible();
     QApplication::setApplicationName(QStringLiteral("Tevrolin"));
     QApplication::setApplicationVersion(QStringLiteral(TEVROLIN_VERSION));
     QApplication::setWindowIcon(windowIcon(kStartIconSizes));
