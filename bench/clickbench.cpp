@@ -154,7 +154,6 @@ void printFigures(const char *what, std::vector<double> spans)
 int main(int argc, char *argv[])
 {
     // The start-up choices of app/main.cpp, which decide what a repaint costs.
-    QApplication::setDesktopSettingsAware(false);
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("windows"));
     const int rounds = argc > 1 ? std::atoi(argv[1]) : kDefaultRounds;

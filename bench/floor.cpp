@@ -15,10 +15,9 @@
 
 int main(int argc, char *argv[])
 {
-    QApplication::setDesktopSettingsAware(false);
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("windows"));
-    QApplication::setWindowIcon(windowIcon());
+    QApplication::setWindowIcon(windowIcon(kStartIconSizes));
 
     ensureTahoma();
     QWidget window;

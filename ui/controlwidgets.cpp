@@ -45,12 +45,12 @@ QWidget *createWidget(const ControlRow &row, QWidget *parent)
     return widget;
 }
 
-QIcon windowIcon()
+QIcon windowIcon(std::span<const int> sizes)
 {
     // PNGs read by Qt's own decoder: an .ico, or any image whose format Qt must guess, first loads every image
     // plugin (about 2 ms of start-up).
     QIcon icon;
-    for (const int size : { 16, 32 }) {
+    for (const int size : sizes) {
         QImageReader reader(QStringLiteral(":/icons/%1x%1/tevrolin.png").arg(size), "png");
         reader.setAutoDetectImageFormat(false);
         icon.addPixmap(QPixmap::fromImage(reader.read()));

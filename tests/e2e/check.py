@@ -112,6 +112,27 @@ KEYBOARD_RUN = [
     ("shift+Tab", CALCULATE),
 ]
 
+# ---- desktop settings and Wayland
+# The window's background under each desktop setting of scripts/desktop-env: the colour scheme's, not Qt's own grey.
+# fmt: off
+WINDOW_BACKGROUND = {
+    "plain":        (239, 239, 239),
+    "kde-dark":     (49,  54,  59),
+    "kde-contrast": (0,   0,   0),
+    "gnome-dark":   (50,  50,  50),
+}
+# fmt: on
+BACKGROUND_SAMPLE = (5, 530)  # pixels into the client area, below the frames and left of Calculate
+
+ICON_SIZES = (16, 32, 48, 64, 128, 256)
+
+# weston's screen, one window at the top left of the X server, and the frame Qt 6.4 draws around its Wayland windows.
+WESTON_SCREEN = (1280, 768)
+WESTON_BACKGROUND = (0x20, 0x40, 0x60)  # tests/e2e/run's weston.ini
+TITLE_BAR_MARGINS = (3, 30, 3, 3)  # left, top, right, bottom
+MAXIMIZE_BUTTON = (-40, 15)  # from the frame's top right corner
+# ----
+
 REFUSAL_TITLE = "Text Editor"
 REFUSAL_LINES = ["Baud rate is not valid with a BS1", "Please select a value between 300 and 2400"]
 
@@ -463,15 +484,117 @@ def check_bs1_refusal(window, layout):
     print("ok: the window takes clicks again once the box has closed")
 
 
+# ---- desktop settings and Wayland
+def screen_pixels(x, y, width, height):
+    """The X server's screen in that rectangle, as rows of (r, g, b) bytes, read as a screenshot tool reads it."""
+    crop = f"{width}x{height}+{x}+{y}"
+    ppm = subprocess.run(["import", "-window", "root", "-crop", crop, "+repage", "-depth", "8", "ppm:-"], check=True,
+                         capture_output=True, timeout=WAIT_SECONDS).stdout
+    magic, size, depth, data = ppm.split(b"\n", 3)
+    if (magic, tuple(map(int, size.split())), depth) != (b"P6", (width, height), b"255"):
+        fail(f"unexpected screenshot header {magic!r} {size!r} {depth!r}")
+    return [data[row * width * 3:(row + 1) * width * 3] for row in range(height)]
+
+
+def pixel(x, y):
+    return tuple(screen_pixels(x, y, 1, 1)[0])
+
+
+def check_background(origin, desktop):
+    expected = WINDOW_BACKGROUND[desktop]
+    point = (origin[0] + BACKGROUND_SAMPLE[0], origin[1] + BACKGROUND_SAMPLE[1])
+    try:
+        poll(f"the window's background to be {expected}", lambda: pixel(*point) == expected)
+    except CheckFailed:
+        fail(f"under {desktop!r} the window's background is {pixel(*point)}, expected the scheme's {expected}")
+    print(f"ok: under {desktop!r} the window's background is the scheme's {expected}")
+
+
+def icon_sizes(title):
+    """The sizes of the images in the X window's _NET_WM_ICON, which task bars and switchers read."""
+    window_id = re.search(r"Window id: (\S+)", run("xwininfo", "-name", title)).group(1)
+    words = run("xprop", "-len", "1000000", "-id", window_id, "32c", "_NET_WM_ICON").split("=", 1)[-1]
+    values = [int(word) for word in words.replace(",", " ").split() if word.isdigit()]
+    sizes, at = [], 0
+    while at + 1 < len(values):
+        sizes.append((values[at], values[at + 1]))
+        at += 2 + values[at] * values[at + 1]
+    return sizes
+
+
+def check_icon():
+    # The large images arrive after the first paint.
+    expected = [(size, size) for size in ICON_SIZES]
+    poll(f"the window icon's images to be {expected}", lambda: icon_sizes(TITLE) == expected)
+    print(f"ok: the window icon carries images of {', '.join(map(str, ICON_SIZES))} pixels")
+
+
+def weston_frame():
+    """The program's frame on weston's screen as (left, top, width, height): the rows and columns where more than a
+    pointer's worth of pixels differ from the background."""
+    width, height = WESTON_SCREEN
+    rows = screen_pixels(0, 0, width, height)
+    background = bytes(WESTON_BACKGROUND)
+    # Every fourth pixel: the pointer covers fewer than 25 of them in a row, the window several hundred.
+    covered = [y for y, row in enumerate(rows) if sum(row[i:i + 3] != background for i in range(0, len(row), 12)) > 25]
+    if not covered:
+        return None
+    top, bottom = covered[0], covered[-1]
+    row = rows[(top + bottom) // 2]
+    columns = [i // 3 for i in range(0, len(row), 3) if row[i:i + 3] != background]
+    return columns[0], top, columns[-1] + 1 - columns[0], bottom + 1 - top
+
+
+def check_under_weston():
+    """Maximizes the window from Qt's own Wayland title bar, as a user would, then completes a calculation: a window
+    that ignored the maximized size would be ended by weston with a protocol error."""
+    client = tuple(to_pixels(t, 1) for t in CLIENT_TWIPS)
+    left, top, right, bottom = TITLE_BAR_MARGINS
+    framed = (client[0] + left + right, client[1] + top + bottom)
+
+    def framed_window():
+        frame = weston_frame()
+        return frame if frame and frame[2:] == framed else None
+
+    frame = poll("the program's window on weston", framed_window)
+    print(f"ok: a {framed[0]}x{framed[1]} frame with Qt's title bar at {frame[0]},{frame[1]} on weston")
+
+    # weston's X11 backend moves its pointer by the real pointer's steps; a sweep into the top left corner lines
+    # the two up.
+    for corner in ((WESTON_SCREEN[0] - 1, WESTON_SCREEN[1] - 1), (0, 0)):
+        run("xdotool", "mousemove", "--sync", *map(str, corner))
+    click_at(frame[0] + frame[2] + MAXIMIZE_BUTTON[0], frame[1] + MAXIMIZE_BUTTON[1])
+    poll("the window to fill weston's screen", lambda: weston_frame() == (0, 0, *WESTON_SCREEN))
+    beyond = pixel(WESTON_SCREEN[0] - 20, WESTON_SCREEN[1] - 20)
+    if beyond != WINDOW_BACKGROUND["plain"]:
+        fail(f"the maximized window shows {beyond} beyond its controls, expected its background")
+    print("ok: maximized, the window fills weston's screen")
+
+    window = wait_for_accessible_window()
+    check_initial_state(window)
+    calculate_bs2_9600_inverted(window, Layout((left, top), 1))
+
+
+# ----
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--scale", type=int, default=1, help="the program's QT_SCALE_FACTOR; checks geometry only")
     parser.add_argument("--keyboard", action="store_true", help="calculate with the keyboard alone")
     parser.add_argument("--orca-log", help="Orca's debug log, to read what it said during the keyboard run")
+    parser.add_argument("--desktop", default="plain", choices=WINDOW_BACKGROUND, help="the desktop setting")
+    parser.add_argument("--weston", action="store_true", help="the program runs on weston inside the X server")
     args = parser.parse_args()
     scale = args.scale
+    if args.weston:
+        check_under_weston()
+        return
 
     origin = wait_for_window(scale)
+    if scale == 1:
+        check_background(origin, args.desktop)
+        check_icon()
     window = None
     try:
         window = wait_for_accessible_window()
