@@ -1,117 +1,12 @@
 #include "controlwidgets.h"
+#include "desktop.h"
 #include "form1.h"
 
 #include <QApplication>
-#include <QEvent>
 #include <QIcon>
-#include <QPalette>
-#include <QTimer>
 
-#include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <functional>
-#include <vector>
-
-namespace {
-
-// Qt's messages while the application object connects to the display. Without a display Qt warns twice and then
-// aborts, which leaves a core dump and a hint to reinstall; one line that names the display settings says more. Held
-// back until the outcome is known, and passed on unchanged when a display opens.
-struct HeldMessage {
-    QtMsgType type;
-    const char *category; // Qt's category names are static strings
-    QString text;
-};
-std::vector<HeldMessage> heldMessages;
-QtMessageHandler passOn = nullptr;
-
-QString shownEnvironment(const char *name)
-{
-    return qEnvironmentVariableIsSet(name) ? QStringLiteral("%1=\"%2\"").arg(name, qEnvironmentVariable(name))
-                                           : QStringLiteral("%1 unset").arg(name);
-}
-
-void holdWhileConnecting(QtMsgType type, const QMessageLogContext &context, const QString &text)
-{
-    if (type != QtFatalMsg) {
-        heldMessages.push_back({ type, context.category, text });
-        return;
-    }
-    // The only fatal message of QApplication's constructor is the one for a platform that could not be initialised.
-    QString line = QStringLiteral("tevrolin: no display could be opened (%1, %2")
-                       .arg(shownEnvironment("DISPLAY"), shownEnvironment("WAYLAND_DISPLAY"));
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        line += QStringLiteral(", ") + shownEnvironment("QT_QPA_PLATFORM");
-    line += QStringLiteral("); run it in a desktop session or over ssh -X\n");
-    std::fputs(line.toLocal8Bit().constData(), stderr);
-    std::_Exit(EXIT_FAILURE); // not abort(): nothing crashed, and a crash collector has nothing to record
-}
-
-// Installed just before the application object connects to the display; passes on what was held once it has.
-void holdMessagesWhileConnecting()
-{
-    passOn = qInstallMessageHandler(holdWhileConnecting);
-}
-
-void releaseHeldMessages()
-{
-    qInstallMessageHandler(passOn);
-    for (const auto &message : heldMessages)
-        passOn(message.type, QMessageLogContext(nullptr, 0, nullptr, message.category), message.text);
-    heldMessages.clear();
-}
-
-// Qt's KDE theme takes the dimmed text of disabled controls and the shades of frames and option circles from the
-// button colour, darkened; a black high-contrast scheme leaves them all black on black, and the options that wait for
-// a choice vanish. Those that came out as the background are set halfway between it and the text: dimmed, but seen.
-void keepShadesVisible()
-{
-    QPalette palette = QApplication::palette();
-    const QColor background = palette.color(QPalette::Window);
-    const QColor text = palette.color(QPalette::WindowText);
-    const QColor halfway((background.red() + text.red()) / 2, (background.green() + text.green()) / 2,
-                         (background.blue() + text.blue()) / 2);
-    bool changed = false;
-    const auto keep = [&](QPalette::ColorGroup group, QPalette::ColorRole role) {
-        if (palette.color(group, role) == background && background != text) {
-            palette.setColor(group, role, halfway);
-            changed = true;
-        }
-    };
-    for (const auto role : { QPalette::WindowText, QPalette::Text, QPalette::ButtonText })
-        keep(QPalette::Disabled, role);
-    for (const auto group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled })
-        for (const auto role : { QPalette::Light, QPalette::Midlight, QPalette::Mid, QPalette::Dark, QPalette::Shadow })
-            keep(group, role);
-    if (changed)
-        QApplication::setPalette(palette);
-}
-
-// Runs a task once the watched widget has painted for the first time, from the event loop, after the paint has reached
-// the screen.
-class AfterFirstPaint : public QObject {
-public:
-    AfterFirstPaint(QWidget *watched, std::function<void()> task) : QObject(watched), m_task(std::move(task))
-    {
-        watched->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            watched->removeEventFilter(this);
-            QTimer::singleShot(0, this, m_task);
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> m_task;
-};
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
