@@ -10,6 +10,10 @@
 
 int main(int argc, char *argv[])
 {
+    // Qt's GTK 3 theme (GNOME) starts GTK inside the program, and GTK's own accessibility bridge with it: a second
+    // application on the screen reader's bus that never answers, behind which Orca and every AT-SPI client wait. Qt
+    // answers screen readers for every window itself; GTK's bridge is told to stay away.
+    qputenv("NO_AT_BRIDGE", "1");
     holdMessagesWhileConnecting();
     QApplication app(argc, argv);
     releaseHeldMessages();
@@ -17,6 +21,7 @@ int main(int argc, char *argv[])
     // Colours and fonts still come from the desktop.
     QApplication::setStyle(QStringLiteral("windows"));
     keepShadesVisible();
+    PreferredColorScheme colorScheme;
     QApplication::setApplicationName(QStringLiteral("Tevrolin"));
     QApplication::setApplicationVersion(QStringLiteral(TEVROLIN_VERSION));
     QApplication::setWindowIcon(windowIcon(kStartIconSizes));
@@ -35,6 +40,7 @@ int main(int argc, char *argv[])
         window.reportRuntimeError(error);
         return EXIT_FAILURE;
     }
+    colorScheme.apply();
     window.show();
     // The large icons for task switchers only once the window is on the screen: decoding them first delays the first
     // paint by about 2.6 ms.

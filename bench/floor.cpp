@@ -15,6 +15,7 @@
 
 int main(int argc, char *argv[])
 {
+    qputenv("NO_AT_BRIDGE", "1");
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("windows"));
     QApplication::setWindowIcon(windowIcon(kStartIconSizes));

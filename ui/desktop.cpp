@@ -1,6 +1,11 @@
 #include "desktop.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
 #include <QEvent>
 #include <QPalette>
 #include <QTimer>
@@ -58,6 +63,67 @@ void releaseHeldMessages()
     for (const auto &message : heldMessages)
         passOn(message.type, QMessageLogContext(nullptr, 0, nullptr, message.category), message.text);
     heldMessages.clear();
+}
+
+namespace {
+
+bool isDark(const QColor &color)
+{
+    return color.lightness() < 128;
+}
+
+// The colours of GNOME's own dark style.
+QPalette darkPalette()
+{
+    const QColor window(53, 53, 53), base(45, 45, 45), text(238, 238, 236), dimmed(145, 145, 144);
+    QPalette palette(window, window);
+    palette.setColor(QPalette::Base, base);
+    palette.setColor(QPalette::AlternateBase, window);
+    for (const auto role : { QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::BrightText })
+        palette.setColor(role, text);
+    for (const auto role : { QPalette::WindowText, QPalette::Text, QPalette::ButtonText })
+        palette.setColor(QPalette::Disabled, role, dimmed);
+    palette.setColor(QPalette::Highlight, QColor(21, 83, 158));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::ToolTipBase, base);
+    palette.setColor(QPalette::ToolTipText, text);
+    palette.setColor(QPalette::PlaceholderText, dimmed);
+    return palette;
+}
+
+} // namespace
+
+PreferredColorScheme::PreferredColorScheme()
+{
+    if (isDark(QApplication::palette().color(QPalette::Window)))
+        return; // the desktop's theme has made it dark already
+    // Asked without starting the portal: where none runs, the answer is an error at once.
+    auto read = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.portal.Desktop"), QStringLiteral("/org/freedesktop/portal/desktop"),
+        QStringLiteral("org.freedesktop.portal.Settings"), QStringLiteral("Read"));
+    read << QStringLiteral("org.freedesktop.appearance") << QStringLiteral("color-scheme");
+    read.setAutoStartService(false);
+    m_answer = std::make_unique<QDBusPendingCall>(QDBusConnection::sessionBus().asyncCall(read, 200));
+}
+
+PreferredColorScheme::~PreferredColorScheme() = default;
+
+void PreferredColorScheme::apply()
+{
+    if (!m_answer)
+        return;
+    m_answer->waitForFinished();
+    const QDBusPendingReply<QDBusVariant> reply = *m_answer;
+    m_answer.reset();
+    if (!reply.isValid())
+        return;
+    QVariant value = reply.value().variant();
+    // Read wraps the value in one variant more than its signature says.
+    while (value.userType() == qMetaTypeId<QDBusVariant>())
+        value = value.value<QDBusVariant>().variant();
+    constexpr int kPrefersDark = 1; // 0: no preference, 2: light
+    if (value.toInt() == kPrefersDark)
+        QApplication::setPalette(darkPalette());
 }
 
 // Qt's KDE theme takes the dimmed text of disabled controls and the shades of frames and option circles from the

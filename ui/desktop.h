@@ -3,7 +3,9 @@
 #include <QObject>
 
 #include <functional>
+#include <memory>
 
+class QDBusPendingCall;
 class QWidget;
 
 // How the program meets the desktop it starts on.
@@ -13,6 +15,21 @@ class QWidget;
 void holdMessagesWhileConnecting();
 // Passes on what was held, unchanged, once a display has opened.
 void releaseHeldMessages();
+
+// The colour scheme the user prefers, as the desktop portal publishes it (GNOME's "Dark" style): Qt 6.4 reads neither
+// the portal nor GNOME's setting, and GTK 3's theme ignores it too. Asked for when made, answered by apply(), so that
+// the question travels while the window is built.
+class PreferredColorScheme {
+public:
+    PreferredColorScheme();
+    ~PreferredColorScheme();
+
+    // Turns the application's palette dark when the user prefers dark and the desktop's theme gave a light one.
+    void apply();
+
+private:
+    std::unique_ptr<QDBusPendingCall> m_answer;
+};
 
 // Keeps the shades of disabled text, frame lines and option circles apart from the background in the desktop's palette,
 // where a black high-contrast scheme would make them all black on black.

@@ -120,6 +120,7 @@ WINDOW_BACKGROUND = {
     "kde-dark":     (49,  54,  59),
     "kde-contrast": (0,   0,   0),
     "gnome-dark":   (50,  50,  50),
+    "gnome-style-dark": (53, 53, 53),
 }
 # fmt: on
 BACKGROUND_SAMPLE = (5, 530)  # pixels into the client area, below the frames and left of Calculate
@@ -408,7 +409,7 @@ class OrcaLog:
 def calculate_by_keyboard(window, orca=None):
     """BS2, 9600, 8 bit no parity, Inverted and Calculate with Tab, Shift+Tab, the arrows and Return; then Ctrl+C.
     With Orca listening, each key waits until Orca has spoken the control it leads to, as a user would listen."""
-    run("xdotool", "search", "--sync", "--name", f"^{TITLE}$", "windowfocus", "--sync")
+    run("xdotool", "search", "--sync", "--onlyvisible", "--name", f"^{TITLE}$", "windowfocus", "--sync")
     if window.accessible.getRole() != pyatspi.ROLE_FRAME:
         fail(f"the window is a {window.accessible.getRoleName()!r}, expected a frame")
     poll(f"the focus on {SELECT_STAMP!r} when the window opens", lambda: focused(window) == SELECT_STAMP)
