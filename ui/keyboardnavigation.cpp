@@ -118,7 +118,7 @@ bool KeyboardNavigation::eventFilter(QObject *watched, QEvent *event)
         return false; // a lone button: Qt moves on to the next stop, through Form1
     if (auto *next = neighbour(*group, button, step)) {
         next->setFocus(Qt::TabFocusReason); // a keyboard reason, so that the focus frame shows
-        next->click(); // runs the option's handler, as a click would
+        next->click();                      // runs the option's handler, as a click would
     }
     return true;
 }
