@@ -112,18 +112,25 @@ KEYBOARD_RUN = [
     ("shift+Tab", CALCULATE),
 ]
 
-# ---- desktop settings and Wayland
 # The window's background under each desktop setting of scripts/desktop-env: the colour scheme's, not Qt's own grey.
 # fmt: off
 WINDOW_BACKGROUND = {
-    "plain":        (239, 239, 239),
-    "kde-dark":     (49,  54,  59),
-    "kde-contrast": (0,   0,   0),
-    "gnome-dark":   (50,  50,  50),
-    "gnome-style-dark": (53, 53, 53),
+    "plain":            (239, 239, 239),
+    "kde-dark":         (49,  54,  59),
+    "kde-contrast":     (0,   0,   0),
+    "gnome-dark":       (50,  50,  50),
+    "gnome-style-dark": (53,  53,  53),
 }
 # fmt: on
 BACKGROUND_SAMPLE = (5, 530)  # pixels into the client area, below the frames and left of Calculate
+# Strips that must show more than the background under every scheme, as (x, y, width) in pixels into the client area:
+# the baud frame's left line, and the disabled "Inverted" option's circle and caption.
+# fmt: off
+VISIBLE_STRIPS = {
+    "the baud frame's line":          (236, 200, 10),
+    "the disabled option 'Inverted'": (727, 80,  40),
+}
+# fmt: on
 
 ICON_SIZES = (16, 32, 48, 64, 128, 256)
 
@@ -132,8 +139,6 @@ WESTON_SCREEN = (1280, 768)
 WESTON_BACKGROUND = (0x20, 0x40, 0x60)  # tests/e2e/run's weston.ini
 TITLE_BAR_MARGINS = (3, 30, 3, 3)  # left, top, right, bottom
 MAXIMIZE_BUTTON = (-40, 15)  # from the frame's top right corner
-# ----
-
 REFUSAL_TITLE = "Text Editor"
 REFUSAL_LINES = ["Baud rate is not valid with a BS1", "Please select a value between 300 and 2400"]
 
@@ -485,7 +490,6 @@ def check_bs1_refusal(window, layout):
     print("ok: the window takes clicks again once the box has closed")
 
 
-# ---- desktop settings and Wayland
 def screen_pixels(x, y, width, height):
     """The X server's screen in that rectangle, as rows of (r, g, b) bytes, read as a screenshot tool reads it."""
     crop = f"{width}x{height}+{x}+{y}"
@@ -509,6 +513,11 @@ def check_background(origin, desktop):
     except CheckFailed:
         fail(f"under {desktop!r} the window's background is {pixel(*point)}, expected the scheme's {expected}")
     print(f"ok: under {desktop!r} the window's background is the scheme's {expected}")
+    for what, (x, y, width) in VISIBLE_STRIPS.items():
+        strip = screen_pixels(origin[0] + x, origin[1] + y, width, 1)[0]
+        if all(tuple(strip[i:i + 3]) == expected for i in range(0, len(strip), 3)):
+            fail(f"under {desktop!r} {what} cannot be seen: only background there")
+    print(f"ok: under {desktop!r} {' and '.join(VISIBLE_STRIPS)} stand out from the background")
 
 
 def icon_sizes(title):
@@ -575,8 +584,6 @@ def check_under_weston():
     check_initial_state(window)
     calculate_bs2_9600_inverted(window, Layout((left, top), 1))
 
-
-# ----
 
 
 def main():
