@@ -43,7 +43,10 @@ int main(int argc, char *argv[])
     colorScheme.apply();
     window.show();
     // The large icons for task switchers only once the window is on the screen: decoding them first delays the first
-    // paint by about 2.6 ms.
-    new AfterFirstPaint(&window, [] { QApplication::setWindowIcon(windowIcon(kIconSizes)); });
+    // paint by about 2.6 ms. Following the colour scheme's changes waits as long.
+    new AfterFirstPaint(&window, [&colorScheme] {
+        QApplication::setWindowIcon(windowIcon(kIconSizes));
+        colorScheme.follow();
+    });
     return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "desktop.h"
 
 #include <QApplication>
+#include <QDBusAbstractInterface>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
@@ -93,15 +94,36 @@ QPalette darkPalette()
 
 } // namespace
 
-PreferredColorScheme::PreferredColorScheme()
+namespace {
+
+const QString kPortal = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString kPortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString kSettings = QStringLiteral("org.freedesktop.portal.Settings");
+const QString kAppearance = QStringLiteral("org.freedesktop.appearance");
+const QString kColorScheme = QStringLiteral("color-scheme");
+
+// The portal's settings, whose SettingChanged signal Qt relays to the signal of the same name here.
+class PortalSettings : public QDBusAbstractInterface {
+    Q_OBJECT
+
+public:
+    PortalSettings()
+        : QDBusAbstractInterface(kPortal, kPortalPath, kSettings.toUtf8(), QDBusConnection::sessionBus(), nullptr)
+    {}
+
+signals:
+    void SettingChanged(const QString &group, const QString &key, const QDBusVariant &value);
+};
+
+} // namespace
+
+PreferredColorScheme::PreferredColorScheme() : m_desktopPalette(QApplication::palette())
 {
-    if (isDark(QApplication::palette().color(QPalette::Window)))
-        return; // the desktop's theme has made it dark already
+    if (isDark(m_desktopPalette.color(QPalette::Window)))
+        return;
     // Asked without starting the portal: where none runs, the answer is an error at once.
-    auto read = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.portal.Desktop"), QStringLiteral("/org/freedesktop/portal/desktop"),
-        QStringLiteral("org.freedesktop.portal.Settings"), QStringLiteral("Read"));
-    read << QStringLiteral("org.freedesktop.appearance") << QStringLiteral("color-scheme");
+    auto read = QDBusMessage::createMethodCall(kPortal, kPortalPath, kSettings, QStringLiteral("Read"));
+    read << kAppearance << kColorScheme;
     read.setAutoStartService(false);
     m_answer = std::make_unique<QDBusPendingCall>(QDBusConnection::sessionBus().asyncCall(read, 200));
 }
@@ -114,16 +136,34 @@ void PreferredColorScheme::apply()
         return;
     m_answer->waitForFinished();
     const QDBusPendingReply<QDBusVariant> reply = *m_answer;
+    if (reply.isValid())
+        show(reply.value().variant());
+}
+
+void PreferredColorScheme::follow()
+{
+    if (!m_answer || !m_answer->isValid())
+        return; // a dark theme of the desktop's own, or no portal to follow
     m_answer.reset();
-    if (!reply.isValid())
-        return;
-    QVariant value = reply.value().variant();
+    auto *portal = new PortalSettings;
+    m_changes.reset(portal);
+    QObject::connect(portal, &PortalSettings::SettingChanged, portal,
+                     [this](const QString &group, const QString &key, const QDBusVariant &value) {
+                         if (group == kAppearance && key == kColorScheme)
+                             show(value.variant());
+                     });
+}
+
+void PreferredColorScheme::show(const QVariant &scheme)
+{
+    QVariant value = scheme;
     // Read wraps the value in one variant more than its signature says.
     while (value.userType() == qMetaTypeId<QDBusVariant>())
         value = value.value<QDBusVariant>().variant();
     constexpr int kPrefersDark = 1; // 0: no preference, 2: light
-    if (value.toInt() == kPrefersDark)
-        QApplication::setPalette(darkPalette());
+    const QPalette wanted = value.toInt() == kPrefersDark ? darkPalette() : m_desktopPalette;
+    if (wanted != QApplication::palette())
+        QApplication::setPalette(wanted);
 }
 
 // Qt's KDE theme takes the dimmed text of disabled controls and the shades of frames and option circles from the
@@ -166,3 +206,5 @@ bool AfterFirstPaint::eventFilter(QObject *watched, QEvent *event)
     }
     return false;
 }
+
+#include "desktop.moc"

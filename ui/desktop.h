@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QObject>
+#include <QPalette>
 
 #include <functional>
 #include <memory>
 
 class QDBusPendingCall;
+class QVariant;
 class QWidget;
 
 // How the program meets the desktop it starts on.
@@ -18,17 +20,24 @@ void releaseHeldMessages();
 
 // The colour scheme the user prefers, as the desktop portal publishes it (GNOME's "Dark" style): Qt 6.4 reads neither
 // the portal nor GNOME's setting, and GTK 3's theme ignores it too. Asked for when made, answered by apply(), so that
-// the question travels while the window is built.
+// the question travels while the window is built. Where the desktop's theme already gave a dark palette, nothing is
+// asked.
 class PreferredColorScheme {
 public:
     PreferredColorScheme();
     ~PreferredColorScheme();
 
-    // Turns the application's palette dark when the user prefers dark and the desktop's theme gave a light one.
+    // Turns the application's palette dark when the user prefers dark.
     void apply();
+    // From then on, follows the user's changes of preference, dark and back.
+    void follow();
 
 private:
+    void show(const QVariant &scheme);
+
+    QPalette m_desktopPalette;
     std::unique_ptr<QDBusPendingCall> m_answer;
+    std::unique_ptr<QObject> m_changes;
 };
 
 // Keeps the shades of disabled text, frame lines and option circles apart from the background in the desktop's palette,

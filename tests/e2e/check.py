@@ -20,7 +20,7 @@ from fractions import Fraction
 import gi
 
 gi.require_version("Atspi", "2.0")
-from gi.repository import Atspi, GLib  # noqa: E402
+from gi.repository import Atspi, Gio, GLib  # noqa: E402
 
 import pyatspi  # noqa: E402
 
@@ -520,6 +520,18 @@ def check_background(origin, desktop):
     print(f"ok: under {desktop!r} {' and '.join(VISIBLE_STRIPS)} stand out from the background")
 
 
+def check_following_color_scheme(origin):
+    """Under GNOME's own style: the user switches to light and back to dark in the desktop's settings, and the open
+    window follows each time."""
+    bus = Gio.bus_get_sync(Gio.BusType.SESSION)
+    point = (origin[0] + BACKGROUND_SAMPLE[0], origin[1] + BACKGROUND_SAMPLE[1])
+    for scheme, expected in ((2, WINDOW_BACKGROUND["plain"]), (1, WINDOW_BACKGROUND["gnome-style-dark"])):
+        bus.call_sync("org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop", "org.tevrolin.TestPortal",
+                      "SetColorScheme", GLib.Variant("(u)", (scheme,)), None, Gio.DBusCallFlags.NONE, 5000, None)
+        poll(f"the window's background to turn {expected} for colour scheme {scheme}", lambda: pixel(*point) == expected)
+    print("ok: the open window follows the user's change to light and back to dark")
+
+
 def icon_sizes(title):
     """The sizes of the images in the X window's _NET_WM_ICON, which task bars and switchers read."""
     window_id = re.search(r"Window id: (\S+)", run("xwininfo", "-name", title)).group(1)
@@ -603,6 +615,8 @@ def main():
     if scale == 1:
         check_background(origin, args.desktop)
         check_icon()
+        if args.desktop == "gnome-style-dark":
+            check_following_color_scheme(origin)
     window = None
     try:
         window = wait_for_accessible_window()
