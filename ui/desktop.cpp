@@ -92,10 +92,6 @@ QPalette darkPalette()
     return palette;
 }
 
-} // namespace
-
-namespace {
-
 const QString kPortal = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString kPortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString kSettings = QStringLiteral("org.freedesktop.portal.Settings");
