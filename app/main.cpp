@@ -1,3 +1,4 @@
+#include "commandline.h"
 #include "controlwidgets.h"
 #include "desktop.h"
 #include "form1.h"
@@ -10,6 +11,10 @@
 
 int main(int argc, char *argv[])
 {
+    // Help, the version, a Baud Mode or the table on the terminal, before anything needs a display.
+    if (const auto status = answerCommandLine(argc, argv))
+        return *status;
+
     // Qt's GTK 3 theme (GNOME) starts GTK inside the program, and GTK's own accessibility bridge with it: a second
     // application on the screen reader's bus that never answers, behind which Orca and every AT-SPI client wait. Qt
     // answers screen readers for every window itself; GTK's bridge is told to stay away.

@@ -2,6 +2,7 @@
 
 #include "runtimeerror.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <charconv>
 #include <cmath>
@@ -17,7 +18,30 @@ void throwOnFault(const char *step)
         throw FloatingPointError(step);
 }
 
+bool sameIgnoringCase(std::string_view a, std::string_view b)
+{
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    return std::ranges::equal(a, b, {}, fold, fold);
+}
+
+template <class Row>
+const Row *findNamed(std::span<const Row> rows, std::string_view Row::*nameOf, std::string_view name)
+{
+    const auto found = std::ranges::find_if(rows, [&](const Row &row) { return sameIgnoringCase(row.*nameOf, name); });
+    return found == rows.end() ? nullptr : &*found;
+}
+
 } // namespace
+
+const ModelRow *findModel(std::string_view name)
+{
+    return findNamed<ModelRow>(kModels, &ModelRow::model, name);
+}
+
+const ValueRow *findValue(std::span<const ValueRow> rows, std::string_view name)
+{
+    return findNamed(rows, &ValueRow::name, name);
+}
 
 BaudModeOutcome CalculateBaudMode(std::string_view StampModel, double ClockDividend, double BaudRate,
                                   double ParityValue, double PolarityValue)

@@ -5,6 +5,7 @@
 #include <array>
 #include <limits>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -17,10 +18,11 @@ struct ModelRow {
     double fastestRate;
 };
 
-// A rate, parity or polarity option and the number it stores.
+// A rate, parity or polarity option, the number it stores, and the name the command line gives it.
 struct ValueRow {
     std::string_view control;
     double value;
+    std::string_view name;
 };
 
 inline constexpr std::string_view kBs1Model = "BS1";
@@ -42,27 +44,27 @@ inline constexpr auto kModels = std::to_array<ModelRow>({
 
 // In the order in which a module click sets their enabled state.
 inline constexpr auto kRates = std::to_array<ValueRow>({
-    { controls::OptionButton300,    300    },
-    { controls::OptionButton600,    600    },
-    { controls::OptionButton1200,   1200   },
-    { controls::OptionButton2400,   2400   },
-    { controls::OptionButton4800,   4800   },
-    { controls::OptionButton9600,   9600   },
-    { controls::OptionButton19200,  19200  },
-    { controls::OptionButton38400,  38400  },
-    { controls::OptionButton56000,  56000  },
-    { controls::OptionButton57600,  57600  },
-    { controls::OptionButton115200, 115200 },
+    { controls::OptionButton300,    300,    "300"    },
+    { controls::OptionButton600,    600,    "600"    },
+    { controls::OptionButton1200,   1200,   "1200"   },
+    { controls::OptionButton2400,   2400,   "2400"   },
+    { controls::OptionButton4800,   4800,   "4800"   },
+    { controls::OptionButton9600,   9600,   "9600"   },
+    { controls::OptionButton19200,  19200,  "19200"  },
+    { controls::OptionButton38400,  38400,  "38400"  },
+    { controls::OptionButton56000,  56000,  "56000"  },
+    { controls::OptionButton57600,  57600,  "57600"  },
+    { controls::OptionButton115200, 115200, "115200" },
 });
 
 inline constexpr auto kParities = std::to_array<ValueRow>({
-    { controls::OptionButton8BitNoParity,   0    },
-    { controls::OptionButton7BitEvenParity, 8192 },
+    { controls::OptionButton8BitNoParity,   0,    "8N" },
+    { controls::OptionButton7BitEvenParity, 8192, "7E" },
 });
 
 inline constexpr auto kPolarities = std::to_array<ValueRow>({
-    { controls::OptionButtonInverted, 16384 },
-    { controls::OptionButtonTrue,     0     },
+    { controls::OptionButtonInverted, 16384, "inverted" },
+    { controls::OptionButtonTrue,     0,     "true"     },
 });
 // clang-format on
 
@@ -94,6 +96,11 @@ struct BaudModeOutcome {
 // invalid-operation, division-by-zero or overflow exception, or yields no finite number.
 BaudModeOutcome CalculateBaudMode(std::string_view StampModel, double ClockDividend, double BaudRate,
                                   double ParityValue, double PolarityValue);
+
+// The module or value that a name on the command line stands for, matched in any letter case ("bs2px", "7e",
+// "INVERTED"); null for any other text. Only ASCII letters fold, so no locale's case rules change what matches.
+const ModelRow *findModel(std::string_view name);
+const ValueRow *findValue(std::span<const ValueRow> rows, std::string_view name);
 
 // A number as plain decimal digits, led by "-" when negative: no blank, no grouping, no decimal sign for whole numbers,
 // and the same under every locale.

@@ -107,6 +107,45 @@ TEST(BaudModeTest, InexactAndUnderflowAreNoFault)
     EXPECT_EQ(caption("BS2", std::numeric_limits<double>::denorm_min(), 1e10, kNoParity, kTrue), "-20");
 }
 
+TEST(BaudModeTest, CommandLineNamesMatchInAnyCaseAndNothingElse)
+{
+    struct Case {
+        std::string_view name;
+        std::string_view control; // empty: no match
+    };
+    // clang-format off
+    const Case models[] = {
+        { "BS2", "BS2OptionButton" }, { "bs2px", "BS2pxOptionButton" }, { "Bs2Pe", "BS2peOptionButton" },
+        { "bs1", "BS1OptionButton" }, { "BS2p", "BS2pOptionButton" },   { "BS3", "" }, { "BS2 ", "" }, { "BS", "" },
+        { "", "" },
+    };
+    const Case rates[] = {
+        { "9600", "OptionButton9600" }, { "115200", "OptionButton115200" }, { "300", "OptionButton300" },
+        { "9601", "" }, { "09600", "" }, { "9600.0", "" }, { "+9600", "" }, { "abc", "" }, { "", "" },
+    };
+    const Case parities[] = {
+        { "8N", "OptionButton8BitNoParity" }, { "7e", "OptionButton7BitEvenParity" }, { "8E", "" }, { "8", "" },
+        { "8 bit, no parity", "" },
+    };
+    const Case polarities[] = {
+        { "inverted", "OptionButtonInverted" }, { "INVERTED", "OptionButtonInverted" }, { "tRuE", "OptionButtonTrue" },
+        { "false", "" }, { "\xc4\xb1nverted", "" }, // a dotless i, as a Turkish keyboard types it
+    };
+    // clang-format on
+    const auto expect = [](std::string_view name, const auto *row, std::string_view control) {
+        SCOPED_TRACE(testing::Message() << "'" << name << "'");
+        EXPECT_EQ(row ? row->control : std::string_view(), control);
+    };
+    for (const auto &c : models)
+        expect(c.name, findModel(c.name), c.control);
+    for (const auto &c : rates)
+        expect(c.name, findValue(kRates, c.name), c.control);
+    for (const auto &c : parities)
+        expect(c.name, findValue(kParities, c.name), c.control);
+    for (const auto &c : polarities)
+        expect(c.name, findValue(kPolarities, c.name), c.control);
+}
+
 struct GroupingPunct : std::numpunct<char> {
     char do_decimal_point() const override { return ','; }
     char do_thousands_sep() const override { return '.'; }
