@@ -19,6 +19,7 @@ int main(int argc, char *argv[])
     // application on the screen reader's bus that never answers, behind which Orca and every AT-SPI client wait. Qt
     // answers screen readers for every window itself; GTK's bridge is told to stay away.
     qputenv("NO_AT_BRIDGE", "1");
+    dropInvalidScaleFactor();
     holdMessagesWhileConnecting();
     QApplication app(argc, argv);
     releaseHeldMessages();

@@ -9,9 +9,12 @@
 #include <QDBusVariant>
 #include <QEvent>
 #include <QPalette>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -35,18 +38,46 @@ QString shownEnvironment(const char *name)
                                            : QStringLiteral("%1 unset").arg(name);
 }
 
+// The platforms whose plugin Qt could not find at all, from its held messages; those it found but could not start
+// (no display) are not among them.
+QStringList missingPlatforms()
+{
+    static const QRegularExpression notFound(QStringLiteral("^Could not find the Qt platform plugin \"([^\"]*)\""));
+    static const QRegularExpression notLoaded(QStringLiteral("^Could not load the Qt platform plugin"));
+    QStringList missing;
+    for (const auto &message : heldMessages) {
+        if (notLoaded.match(message.text).hasMatch())
+            return {}; // one was there: what is missing is the display
+        if (const auto match = notFound.match(message.text); match.hasMatch())
+            missing << match.captured(1);
+    }
+    return missing;
+}
+
 void holdWhileConnecting(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
     if (type != QtFatalMsg) {
         heldMessages.push_back({ type, context.category, text });
         return;
     }
-    // The only fatal message of QApplication's constructor is the one for a platform that could not be initialised.
-    QString line = QStringLiteral("tevrolin: no display could be opened (%1, %2")
-                       .arg(shownEnvironment("DISPLAY"), shownEnvironment("WAYLAND_DISPLAY"));
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        line += QStringLiteral(", ") + shownEnvironment("QT_QPA_PLATFORM");
-    line += QStringLiteral("); run it in a desktop session or over ssh -X\n");
+    // The only fatal message of QApplication's constructor is the one for a platform that could not be initialised:
+    // its plugin is not installed, or it found no display.
+    QString line;
+    if (const auto missing = missingPlatforms(); !missing.isEmpty()) {
+        const bool wayland =
+            std::ranges::all_of(missing, [](const QString &name) { return name.startsWith(u"wayland"); });
+        line = wayland ? QStringLiteral("tevrolin: Qt's platform plugin \"%1\" is not installed (Debian package "
+                                        "qt6-wayland); install it, or run with QT_QPA_PLATFORM=xcb\n")
+                       : QStringLiteral("tevrolin: Qt has no platform plugin \"%1\"; run with QT_QPA_PLATFORM=xcb, or "
+                                        "QT_QPA_PLATFORM=wayland with qt6-wayland installed\n");
+        line = line.arg(missing.join(QStringLiteral("\", \"")));
+    } else {
+        line = QStringLiteral("tevrolin: no display could be opened (%1, %2")
+                   .arg(shownEnvironment("DISPLAY"), shownEnvironment("WAYLAND_DISPLAY"));
+        if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            line += QStringLiteral(", ") + shownEnvironment("QT_QPA_PLATFORM");
+        line += QStringLiteral("); run it in a desktop session or over ssh -X\n");
+    }
     std::fputs(line.toLocal8Bit().constData(), stderr);
     std::_Exit(EXIT_FAILURE); // not abort(): nothing crashed, and a crash collector has nothing to record
 }
@@ -64,6 +95,19 @@ void releaseHeldMessages()
     for (const auto &message : heldMessages)
         passOn(message.type, QMessageLogContext(nullptr, 0, nullptr, message.category), message.text);
     heldMessages.clear();
+}
+
+void dropInvalidScaleFactor()
+{
+    if (!qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+        return;
+    bool isNumber = false;
+    const double factor = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble(&isNumber);
+    if (isNumber && std::isfinite(factor) && factor > 0)
+        return;
+    std::fprintf(stderr, "tevrolin: %s is not a number above zero; ignored\n",
+                 shownEnvironment("QT_SCALE_FACTOR").toLocal8Bit().constData());
+    qunsetenv("QT_SCALE_FACTOR");
 }
 
 namespace {
@@ -153,11 +197,13 @@ void PreferredColorScheme::follow()
 void PreferredColorScheme::show(const QVariant &scheme)
 {
     QVariant value = scheme;
-    // Read wraps the value in one variant more than its signature says.
-    while (value.userType() == qMetaTypeId<QDBusVariant>())
+    // Read wraps the value in one variant more than its signature says; SettingChanged does not.
+    if (value.userType() == qMetaTypeId<QDBusVariant>())
         value = value.value<QDBusVariant>().variant();
-    constexpr int kPrefersDark = 1; // 0: no preference, 2: light
-    const QPalette wanted = value.toInt() == kPrefersDark ? darkPalette() : m_desktopPalette;
+    // The setting is a uint32; anything else is no preference, however it would convert.
+    constexpr uint kPrefersDark = 1; // 0: no preference, 2: light
+    const bool dark = value.userType() == QMetaType::UInt && value.toUInt() == kPrefersDark;
+    const QPalette wanted = dark ? darkPalette() : m_desktopPalette;
     if (wanted != QApplication::palette())
         QApplication::setPalette(wanted);
 }

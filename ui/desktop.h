@@ -18,6 +18,10 @@ void holdMessagesWhileConnecting();
 // Passes on what was held, unchanged, once a display has opened.
 void releaseHeldMessages();
 
+// Drops a QT_SCALE_FACTOR that is not a finite number above zero, with one line that says so: Qt 6.4 takes any
+// number, and a negative one crashes it while zero, infinity or NaN leave a process with no window.
+void dropInvalidScaleFactor();
+
 // The colour scheme the user prefers, as the desktop portal publishes it (GNOME's "Dark" style): Qt 6.4 reads neither
 // the portal nor GNOME's setting, and GTK 3's theme ignores it too. Asked for when made, answered by apply(), so that
 // the question travels while the window is built. Where the desktop's theme already gave a dark palette, nothing is
