@@ -1,3 +1,4 @@
+#include "buscheck.h"
 #include "commandline.h"
 #include "controlwidgets.h"
 #include "desktop.h"
@@ -20,9 +21,12 @@ int main(int argc, char *argv[])
     // answers screen readers for every window itself; GTK's bridge is told to stay away.
     qputenv("NO_AT_BRIDGE", "1");
     dropInvalidScaleFactor();
+    // Asked while the application object is made, so that a bus that never answers cannot keep the window waiting.
+    BusCheck buses;
     holdMessagesWhileConnecting();
     QApplication app(argc, argv);
     releaseHeldMessages();
+    buses.settle();
     // Frame captions on the frame line, as the control table was laid out; and, unlike Fusion, no image plugins (3 ms).
     // Colours and fonts still come from the desktop.
     QApplication::setStyle(QStringLiteral("windows"));
