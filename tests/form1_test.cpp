@@ -112,6 +112,12 @@ void Form1Test::loadStepChangesOnlyTheTwoSpecialGeometries()
     Form1 created;
     QCOMPARE(created.findChild<QWidget *>(u"OptionButtonSelectStamp"_s)->width(), 169);
     QCOMPARE(created.findChild<QWidget *>(u"BS2pxOptionButton"_s)->x(), 32);
+
+    // Under -reverse or a right-to-left locale, too, each circle stays left of its caption.
+    QGuiApplication::setLayoutDirection(Qt::RightToLeft);
+    const auto direction = Form1().findChild<QWidget *>(u"OptionButton8BitNoParity"_s)->layoutDirection();
+    QGuiApplication::setLayoutDirection(Qt::LeftToRight);
+    QCOMPARE(direction, Qt::LeftToRight);
 }
 
 void Form1Test::captionsKeepTheirSpaces_data()

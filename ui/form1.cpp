@@ -56,6 +56,9 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tevrolin"));
     setFixedSize(toPixelRect(kClientArea).size());
+    // The places of the controls are fixed: Qt's -reverse or a right-to-left locale would put each option's circle to
+    // the right of its caption.
+    setLayoutDirection(Qt::LeftToRight);
 
     std::map<std::string_view, QButtonGroup *> groups;
     for (const auto &row : kControls) {
