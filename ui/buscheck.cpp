@@ -22,7 +22,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 // A bus answers within milliseconds; one that has not answered by then keeps the window waiting.
-constexpr auto kPatience = std::chrono::seconds(1);
+constexpr auto kPatience = std::chrono::milliseconds(500);
 constexpr int kCallTimeout = 1000; // milliseconds
 
 // An address that fails at once: no bus, where libdbus would otherwise start one or wait on a silent one.
