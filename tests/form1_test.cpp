@@ -1,6 +1,7 @@
 #include "form1.h"
 #include "runtimeerror.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QClipboard>
@@ -13,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -49,8 +51,9 @@ private:
         return found;
     }
     void click(const char *name) const;
-    // Arms a check of the next modal box, which it then closes with OK, as a user would.
-    void expectMessageBox(QString *title, QString *text, QMessageBox::Icon *icon, int *buttons) const;
+    // Arms a check of the next modal box, which it then closes with OK, as a user would, after `whileOpen`.
+    void expectMessageBox(QString *title, QString *text, QMessageBox::Icon *icon, int *buttons,
+                          const std::function<void()> &whileOpen = {}) const;
 
     std::unique_ptr<Form1> m_window;
 };
@@ -77,7 +80,8 @@ void Form1Test::click(const char *name) const
     QTest::mouseClick(control, Qt::LeftButton, {}, at);
 }
 
-void Form1Test::expectMessageBox(QString *title, QString *text, QMessageBox::Icon *icon, int *buttons) const
+void Form1Test::expectMessageBox(QString *title, QString *text, QMessageBox::Icon *icon, int *buttons,
+                                 const std::function<void()> &whileOpen) const
 {
     auto *poll = new QTimer(m_window.get());
     connect(poll, &QTimer::timeout, poll, [=, this] {
@@ -91,6 +95,8 @@ void Form1Test::expectMessageBox(QString *title, QString *text, QMessageBox::Ico
         *text = box->text();
         *icon = box->icon();
         *buttons = int(box->buttons().size());
+        if (whileOpen)
+            whileOpen();
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     });
     poll->start(10);
@@ -290,8 +296,15 @@ void Form1Test::bs1RefusalResetsTheBaudGroupAndWarns()
     QString title, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     int buttons = 0;
-    expectMessageBox(&title, &text, &icon, &buttons);
+    expectMessageBox(&title, &text, &icon, &buttons, [this] {
+        // A screen reader's action on the window behind the box is lost, as a click there is.
+        QAccessible::queryAccessibleInterface(widget("BS2OptionButton"))
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::toggleAction());
+        QCoreApplication::sendPostedEvents();
+    });
     click("CalculateCommandButton");
+    QVERIFY(widget<QRadioButton>("BS1OptionButton")->isChecked());
     QCOMPARE(title, u"Text Editor"_s);
     QCOMPARE(text, u"Baud rate is not valid with a BS1\nPlease select a value between 300 and 2400"_s);
     QCOMPARE(icon, QMessageBox::Warning);
