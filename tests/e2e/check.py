@@ -108,8 +108,7 @@ KEYBOARD_RUN = [
     ("Tab", SELECT_PARITY),
     ("Down", "8 bit, no parity"),
     ("Tab", SELECT_POLARITY),  # Calculate is still disabled, so Tab goes round to the polarity group
-    ("Down", "Inverted"),
-    ("shift+Tab", CALCULATE),
+    ("Down", "Inverted"),  # then Return presses Calculate from here
 ]
 
 # The window's background under each desktop setting of scripts/desktop-env: the colour scheme's, not Qt's own grey.
