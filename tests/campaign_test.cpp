@@ -2,6 +2,7 @@
 #include "runtimeerror.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QLabel>
 #include <QMessageBox>
 #include <QRadioButton>
@@ -38,7 +39,7 @@ struct Model {
                                                       { "BS2p", 2.5e6 }, { "BS2pe", 1e6 }, { "BS2px", 4e6 } };
 
     std::map<std::string, bool> enabled, checked;
-    std::string label = " 0", message, model;
+    std::string label = " 0", message, model, focus = "OptionButtonSelectStamp";
     double dividend = 0, rate = 0, parity = 0, polarity = 0;
 
     Model()
@@ -52,23 +53,70 @@ struct Model {
             enabled[name] = name != "BaudModeDecimalLabel" && name != "CalculateCommandButton";
     }
 
-    // Where Tab lands, in order: the polarity, baud, module and parity groups, each on its checked option while that is
-    // enabled and otherwise on its first enabled one, passed over when none is enabled; then Calculate when enabled.
-    std::vector<std::string> tabStops() const
+    // The Tab stops in order: the polarity, baud, module and parity groups, then Calculate. Each lands on the group's
+    // checked option while that is enabled and otherwise on its first enabled one; on nothing when none is enabled.
+    static constexpr int kStops = 5, kCalculate = 4;
+    static constexpr int kTabOrder[] = { 3, 1, 0, 2 };
+    std::string landing(int stop) const
     {
-        std::vector<std::string> stops;
-        for (const int g : { 3, 1, 0, 2 }) {
-            const auto &group = groups[g];
-            const auto on = [&](const std::string &option) { return enabled.at(option); };
-            const auto checkedOne = std::find_if(group.begin(), group.end(), [&](auto &o) { return checked.at(o); });
-            if (checkedOne != group.end() && on(*checkedOne))
-                stops.push_back(*checkedOne);
-            else if (const auto first = std::find_if(group.begin(), group.end(), on); first != group.end())
-                stops.push_back(*first);
-        }
-        if (enabled.at("CalculateCommandButton"))
-            stops.push_back("CalculateCommandButton");
-        return stops;
+        if (stop == kCalculate)
+            return enabled.at("CalculateCommandButton") ? "CalculateCommandButton" : "";
+        const auto &group = groups[kTabOrder[stop]];
+        const auto on = [&](const std::string &option) { return enabled.at(option); };
+        const auto checkedOne = std::find_if(group.begin(), group.end(), [&](auto &o) { return checked.at(o); });
+        if (checkedOne != group.end() && on(*checkedOne))
+            return *checkedOne;
+        const auto first = std::find_if(group.begin(), group.end(), on);
+        return first == group.end() ? "" : *first;
+    }
+    // The stop of an option's group; Calculate's for anything else.
+    int stopOf(const std::string &name) const
+    {
+        for (int stop = 0; stop < kCalculate; ++stop)
+            if (std::ranges::count(groups[kTabOrder[stop]], name))
+                return stop;
+        return kCalculate;
+    }
+
+    // Tab (1) or Shift+Tab (-1): to the next or previous stop that lands anywhere, round the window.
+    void tab(int step)
+    {
+        for (int i = 1; i <= kStops; ++i)
+            if (const auto to = landing(((stopOf(focus) + step * i) % kStops + kStops) % kStops); !to.empty()) {
+                focus = to;
+                return;
+            }
+    }
+    // Down or Right (1), Up or Left (-1): to the next or previous enabled option of the group, round it, selecting it
+    // as a click does. On Calculate, which has no group, an arrow moves on as Tab or Shift+Tab.
+    void arrow(int step)
+    {
+        if (stopOf(focus) == kCalculate)
+            return tab(step);
+        const auto &group = groups[kTabOrder[stopOf(focus)]];
+        const int count = int(group.size()), at = int(std::find(group.begin(), group.end(), focus) - group.begin());
+        for (int i = 1; i < count; ++i)
+            if (const auto &option = group[std::size_t(((at + step * i) % count + count) % count)]; enabled[option])
+                return choose(option);
+    }
+    void key(const std::string &name)
+    {
+        if (name == "Tab" || name == "Backtab")
+            tab(name == "Tab" ? 1 : -1);
+        else if (name == "Down" || name == "Right" || name == "Up" || name == "Left")
+            arrow(name == "Down" || name == "Right" ? 1 : -1);
+        else if (name == "Space")
+            click(focus);
+        else if ((name == "Return" || name == "Enter") && enabled["CalculateCommandButton"])
+            calculate();
+        // With Ctrl, Alt or Shift, an arrow or Return does nothing.
+    }
+    // A click with the pointer, or a screen reader's action: an enabled button takes the focus, and is clicked.
+    void choose(const std::string &name)
+    {
+        if (enabled[name] && (stopOf(name) != kCalculate || name == "CalculateCommandButton"))
+            focus = name;
+        click(name);
     }
 
     void enableGroup(int g, bool on = true)
@@ -84,7 +132,6 @@ struct Model {
 
     void click(const std::string &name)
     {
-        message.clear();
         if (!enabled[name])
             return;
         if (name == "CalculateCommandButton")
@@ -138,7 +185,7 @@ class CampaignTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void randomClicksMatchTheReferenceModel();
+    void randomEventsMatchTheReferenceModel();
     void everyFailingOperationEndsItsHandler();
     void everyFailingLoadChangeEndsTheLoadStep();
 
@@ -167,7 +214,20 @@ private:
             form->show();
             form->activateWindow();
         }
-        void press(Qt::Key key) { QTest::keyClick(form->focusWidget() ? form->focusWidget() : form.get(), key); }
+        void press(QKeyCombination key)
+        {
+            QTest::keyClick(form->focusWidget() ? form->focusWidget() : form.get(), key.key(), key.keyboardModifiers());
+        }
+        // What a screen reader or voice control does: the action a control of its kind offers, asked of the control
+        // whatever its state; then the event loop runs what the action left to it.
+        void act(const std::string &name)
+        {
+            auto *control = form->findChild<QWidget *>(QString::fromStdString(name));
+            auto *action = QAccessible::queryAccessibleInterface(control)->actionInterface();
+            action->doAction(qobject_cast<QRadioButton *>(control) ? QAccessibleActionInterface::toggleAction()
+                                                                   : QAccessibleActionInterface::pressAction());
+            QCoreApplication::sendPostedEvents();
+        }
         std::string focus() const
         {
             return form->focusWidget() ? form->focusWidget()->objectName().toStdString() : std::string();
@@ -207,6 +267,9 @@ QString CampaignTest::difference(const Model &model, Window &window)
         if (auto *radio = qobject_cast<QRadioButton *>(control); radio && radio->isChecked() != model.checked.at(name))
             found << u"%1 checked %2"_s.arg(QString::fromStdString(name)).arg(radio->isChecked());
     }
+    if (window.focus() != model.focus)
+        found << u"focus on '%1' instead of '%2'"_s.arg(QString::fromStdString(window.focus()),
+                                                        QString::fromStdString(model.focus));
     const auto label = window.form->findChild<QLabel *>(u"BaudModeDecimalLabel"_s)->text();
     if (label != QString::fromStdString(model.label))
         found << u"label '%1' instead of '%2'"_s.arg(label, QString::fromStdString(model.label));
@@ -215,70 +278,75 @@ QString CampaignTest::difference(const Model &model, Window &window)
     return found.join(u"; "_s);
 }
 
-// Tabs once round the window: every group with an enabled option, and Calculate when enabled, must take the focus
-// exactly once, on the option the rules say, in their order; and Tab must press nothing.
+// Tabs once round the window from where the focus is, then Shift+Tabs back: every stop that lands anywhere must take
+// the focus once each way, on the option the model says, and Tab must press nothing.
 QString CampaignTest::tabStopDifference(const Model &model, Window &window)
 {
-    const auto expected = model.tabStops();
-    std::vector<std::string> seen;
-    window.clicked.clear();
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        window.press(Qt::Key_Tab);
-        seen.push_back(window.focus());
-    }
-    auto rotated = expected;
-    if (const auto first = std::find(rotated.begin(), rotated.end(), seen.front()); first != rotated.end())
-        std::rotate(rotated.begin(), first, rotated.end());
-    if (seen == rotated && window.clicked.empty())
-        return {};
+    int stops = 0;
+    for (int stop = 0; stop < Model::kStops; ++stop)
+        stops += !model.landing(stop).empty();
+    Model walk = model;
     QStringList found, wanted;
-    for (const auto &name : seen)
-        found << QString::fromStdString(name);
-    for (const auto &name : expected)
-        wanted << QString::fromStdString(name);
+    window.clicked.clear();
+    for (const int step : { 1, -1 })
+        for (int i = 0; i < stops; ++i) {
+            window.press(step == 1 ? Qt::Key_Tab : Qt::Key_Backtab);
+            walk.tab(step);
+            found << QString::fromStdString(window.focus());
+            wanted << QString::fromStdString(walk.focus);
+        }
+    if (found == wanted && window.clicked.empty())
+        return {};
     return u"Tab stops %1 instead of %2%3"_s.arg(found.join(u", "_s), wanted.join(u", "_s),
                                                  window.clicked.empty() ? QString() : u", and Tab clicked"_s);
 }
 
-void CampaignTest::randomClicksMatchTheReferenceModel()
+void CampaignTest::randomEventsMatchTheReferenceModel()
 {
     const int total = qEnvironmentVariableIntValue("TEVROLIN_CAMPAIGN_EVENTS") > 0
                           ? qEnvironmentVariableIntValue("TEVROLIN_CAMPAIGN_EVENTS")
                           : 100000;
     // Short sequences find shallow faults fast; long ones reach states that take many changes of mind.
     const int perSequence = 500;
-    // The keys a keyboard user has, drawn among the clicks.
-    const std::map<std::string, Qt::Key> keys = { { "Tab", Qt::Key_Tab },     { "Backtab", Qt::Key_Backtab },
-                                                  { "Up", Qt::Key_Up },       { "Down", Qt::Key_Down },
-                                                  { "Left", Qt::Key_Left },   { "Right", Qt::Key_Right },
-                                                  { "Space", Qt::Key_Space }, { "Return", Qt::Key_Return } };
-    auto events = allControls(Model{});
+    // The keys a keyboard user has, and some that chords with Ctrl, Alt or Shift make of them.
+    // clang-format off
+    const std::map<std::string, QKeyCombination> keys = {
+        { "Tab", Qt::Key_Tab },     { "Backtab", Qt::Key_Backtab },  { "Space", Qt::Key_Space },
+        { "Up", Qt::Key_Up },       { "Down", Qt::Key_Down },        { "Left", Qt::Key_Left },
+        { "Right", Qt::Key_Right }, { "Return", Qt::Key_Return },    { "Enter", Qt::KeypadModifier | Qt::Key_Enter },
+        { "Ctrl+Down", Qt::CTRL | Qt::Key_Down }, { "Shift+Left", Qt::SHIFT | Qt::Key_Left },
+        { "Alt+Return", Qt::ALT | Qt::Key_Return } };
+    // clang-format on
+    const auto controls = allControls(Model{});
+    std::vector<std::string> keyNames;
     for (const auto &[name, key] : keys)
-        events.push_back(name);
+        keyNames.push_back(name);
     for (unsigned seed = 1; seed <= unsigned(total / perSequence); ++seed) {
         std::mt19937 random(seed);
-        // All 33 controls are drawn alike: clicks on disabled controls, prompts, frames and labels are events too.
-        std::uniform_int_distribution<std::size_t> pick(0, events.size() - 1);
+        // Three kinds of event, alike: a click, a key, a screen reader's action. Clicks and actions go to all 33
+        // controls, disabled ones, prompts, frames and labels too.
+        std::uniform_int_distribution<int> kind(0, 2);
+        std::uniform_int_distribution<std::size_t> control(0, controls.size() - 1), key(0, keyNames.size() - 1);
         Model model;
         Window window;
         window.show();
         std::vector<std::string> done;
         for (int i = 0; i < perSequence; ++i) {
-            done.push_back(events[pick(random)]);
+            const int drawn = kind(random);
+            const auto what = drawn == 1 ? keyNames[key(random)] : controls[control(random)];
+            done.push_back(drawn == 2 ? "act " + what : what);
             const auto enabledBefore = model.enabled;
             window.messageText.clear();
             window.clicked.clear();
+            model.message.clear();
+            if (drawn == 0)
+                window.click(what);
+            else if (drawn == 1)
+                window.press(keys.at(what));
+            else
+                window.act(what);
+            drawn == 1 ? model.key(what) : model.choose(what);
             QString diff;
-            if (const auto key = keys.find(done.back()); key != keys.end()) {
-                // A key amounts to the clicks it caused, if any; the model takes those.
-                window.press(key->second);
-                model.message.clear();
-                for (const auto &name : window.clicked)
-                    model.click(name);
-            } else {
-                window.click(done.back());
-                model.click(done.back());
-            }
             for (const auto &name : window.clicked)
                 if (!enabledBefore.at(name))
                     diff += u"the handler of the disabled %1 ran; "_s.arg(QString::fromStdString(name));

@@ -3,7 +3,11 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
+#include <QDialog>
 #include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
 
 #include <algorithm>
 
@@ -19,12 +23,16 @@ QGroupBox *groupBoxUnder(const QWidget *option)
     return found == boxes.end() ? nullptr : *found;
 }
 
-// An option button that stands over its group box rather than inside it. Qt labels an option by its parent group box
-// only; this labels it by the box it stands over, found when a screen reader asks, and otherwise reads the option as
-// Qt's own radio buttons do.
-class GroupedOption : public QAccessibleWidget {
+// An option or the window's push button, read as Qt reads radio buttons and push buttons but for two things. Qt's own
+// "Toggle" checks an option without clicking it, so the option's handler never runs; here "Toggle" and "Press" click,
+// as the pointer does. And an option that stands over a group box without being inside it still names the box as its
+// group, where Qt looks only at the parent.
+class ChoiceButton : public QAccessibleWidget {
 public:
-    explicit GroupedOption(QAbstractButton *option) : QAccessibleWidget(option, QAccessible::RadioButton) {}
+    explicit ChoiceButton(QAbstractButton *button)
+        : QAccessibleWidget(button,
+                            qobject_cast<QRadioButton *>(button) ? QAccessible::RadioButton : QAccessible::Button)
+    {}
 
     QString text(QAccessible::Text kind) const override
     {
@@ -36,9 +44,11 @@ public:
     QAccessible::State state() const override
     {
         auto state = QAccessibleWidget::state();
-        state.checkable = true;
+        state.checkable = button()->isCheckable();
         state.checked = button()->isChecked();
         state.pressed = button()->isDown();
+        if (const auto *push = qobject_cast<QPushButton *>(button()))
+            state.defaultButton = push->isDefault();
         return state;
     }
 
@@ -53,22 +63,34 @@ public:
 
     QStringList actionNames() const override
     {
-        return widget()->isEnabled() ? QStringList{ toggleAction() } + QAccessibleWidget::actionNames()
+        return widget()->isEnabled() ? QStringList{ clickAction() } + QAccessibleWidget::actionNames()
                                      : QAccessibleWidget::actionNames();
     }
 
     void doAction(const QString &action) override
     {
-        if (action != toggleAction())
+        if (action != clickAction())
             return QAccessibleWidget::doAction(action);
         if (!widget()->isEnabled())
             return;
-        button()->setFocus();
-        button()->click();
+        // The click follows from the event loop, once the screen reader has its answer: Calculate may open the modal
+        // refusal box, and a reply held until the box closes would leave the screen reader waiting.
+        QMetaObject::invokeMethod(
+            button(),
+            [button = button()] {
+                // Like the pointer's, the click is lost on a window behind a modal box.
+                const auto *modal = QApplication::activeModalWidget();
+                if (modal && modal != button->window())
+                    return;
+                button->setFocus();
+                button->click();
+            },
+            Qt::QueuedConnection);
     }
 
 private:
     QAbstractButton *button() const { return static_cast<QAbstractButton *>(widget()); }
+    const QString &clickAction() const { return button()->isCheckable() ? toggleAction() : pressAction(); }
 };
 
 QAccessibleInterface *createInterface(const QString &className, QObject *object)
@@ -81,8 +103,9 @@ QAccessibleInterface *createInterface(const QString &className, QObject *object)
         return new QAccessibleWidget(widget, QAccessible::Window);
     if (className == u"Announcer")
         return new QAccessibleWidget(widget, QAccessible::Notification);
-    if (className == u"QRadioButton" && widget->parentWidget() && !qobject_cast<QGroupBox *>(widget->parentWidget()))
-        return new GroupedOption(static_cast<QAbstractButton *>(widget));
+    // A dialog's buttons, like the message box's OK, keep Qt's own interface.
+    if (className == u"QRadioButton" || (className == u"QPushButton" && !qobject_cast<QDialog *>(widget->window())))
+        return new ChoiceButton(static_cast<QAbstractButton *>(widget));
     return nullptr;
 }
 

@@ -22,6 +22,10 @@ KeyboardNavigation::KeyboardNavigation(std::span<const ControlRow> controls, con
         const auto [group, added] = groupOf.try_emplace(option ? row.container : row.name, m_stops.size());
         if (added)
             m_stops.push_back({ {}, row.tabIndex });
+        if (!option && !m_default) {
+            m_default = qobject_cast<QPushButton *>(widget);
+            m_default->setDefault(true); // drawn as the one Return presses, and so reported to screen readers
+        }
         auto &stop = m_stops[group->second];
         stop.members.push_back(widget);
         stop.tabIndex = std::min(stop.tabIndex, row.tabIndex);
@@ -90,17 +94,15 @@ bool KeyboardNavigation::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::KeyPress)
         return false;
     const auto *key = static_cast<QKeyEvent *>(event);
-    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
-        return false;
+    const bool modified = (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier;
     auto *button = static_cast<QAbstractButton *>(watched);
 
     int step = 0;
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (!qobject_cast<QPushButton *>(button))
-            return false;
-        button->click();
+        if (!modified && m_default && m_default->isEnabled())
+            m_default->click();
         return true;
     case Qt::Key_Up:
     case Qt::Key_Left:
@@ -113,6 +115,8 @@ bool KeyboardNavigation::eventFilter(QObject *watched, QEvent *event)
     default:
         return false;
     }
+    if (modified)
+        return true;
     const auto *group = stopOf(button);
     if (!group || group->members.size() < 2)
         return false; // a lone button: Qt moves on to the next stop, through Form1

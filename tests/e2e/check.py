@@ -6,7 +6,8 @@ Started by tests/e2e/run on a private X server, where the program is already sta
 this file's own twips, not from the program, so that they check the layout too. With --scale N (the program's
 QT_SCALE_FACTOR) only the geometry is checked: the window's size, and that clicks at the scaled positions still land.
 With --keyboard the calculation is made with the real keyboard alone; with --orca-log FILE as well, the screen
-reader's debug log is read for what it said.
+reader's debug log is read for what it said. With --actions every choice is made by its AT-SPI action alone, as voice
+control makes it.
 """
 
 import argparse
@@ -108,8 +109,17 @@ KEYBOARD_RUN = [
     ("Tab", SELECT_PARITY),
     ("Down", "8 bit, no parity"),
     ("Tab", SELECT_POLARITY),  # Calculate is still disabled, so Tab goes round to the polarity group
-    ("Down", "Inverted"),
-    ("shift+Tab", CALCULATE),
+    ("Down", "Inverted"),  # then Return presses Calculate from here
+]
+
+# Every option by its AT-SPI action, group by group, the wanted one last; then Calculate. The group's prompt must leave
+# the control named beside it locked, and the group's first choice must unlock it.
+ACTION_RUN = [
+    ([SELECT_STAMP, "BS1", "BS2e", "BS2sx", "BS2p", "BS2pe", "BS2px", "BS2"], "300"),
+    ([SELECT_RATE, "300", "600", "1200", "2400", "4800", "19200", "38400", "56000", "57600", "115200", "9600"],
+     "8 bit, no parity"),
+    ([SELECT_PARITY, "7 bit, even parity", "8 bit, no parity"], "Inverted"),
+    ([SELECT_POLARITY, "True", "Inverted"], CALCULATE),
 ]
 
 # The window's background under each desktop setting of scripts/desktop-env: the colour scheme's, not Qt's own grey.
@@ -436,10 +446,44 @@ def calculate_by_keyboard(window, orca=None):
     print(f"ok: {len(KEYBOARD_RUN) + 1} keys from start to '16468', no Space and no pointer; the window is a frame")
     if orca:
         spoken = orca.wait_for("16468", since)
-        print(f"ok: Orca said 'Tevrolin frame.', each control on its way, 'Polarity.' and after Return {spoken!r}")
+        since = len(orca.utterances())
+        press("Return")  # the same result again must be said again
+        orca.wait_for("16468", since)
+        print(f"ok: Orca said 'Tevrolin frame.', each control on its way, 'Polarity.' and after Return {spoken!r}, "
+              "and again after a second Return")
     press("ctrl+c")
     poll("'16468' on the clipboard", lambda: run("xclip", "-o", "-selection", "clipboard") == "16468")
     print("ok: Ctrl+C puts '16468' on the clipboard")
+
+
+def own_action(control):
+    """The index of the action that chooses the control, named as Qt names it: "Toggle" for an option, "Press" for a
+    push button; None while the control offers none."""
+    action = control.queryAction()
+    names = [action.getName(i) for i in range(action.nActions)]
+    wanted = "Press" if control.getRole() == BUTTON else "Toggle"
+    return names.index(wanted) if wanted in names else None
+
+
+def choose_by_actions(window):
+    """The whole calculation with no pointer and no key: every option and Calculate chosen by its own action. Each
+    takes the focus and is checked, as after a click; a locked control offers no action."""
+    run("xdotool", "search", "--sync", "--onlyvisible", "--name", f"^{TITLE}$", "windowfocus", "--sync")
+    for group, unlocks in ACTION_RUN:
+        for name in group:
+            index = own_action(window[name])
+            if index is None:
+                fail(f"{name!r} offers no action to choose it")
+            window[name].queryAction().doAction(index)
+            poll(f"{name!r} to take the focus and be checked", lambda: focused(window) == name and window.checked(name))
+            locked = own_action(window[unlocks]) is None and not is_enabled(window[unlocks])
+            if name == group[0] and not locked:
+                fail(f"after the prompt {name!r}, {unlocks!r} is enabled or offers an action")
+            if name != group[0]:
+                poll(f"{name!r} to unlock {unlocks!r}", lambda: own_action(window[unlocks]) is not None)
+    window[CALCULATE].queryAction().doAction(own_action(window[CALCULATE]))
+    wait_result(window, "16468")
+    print(f"ok: {sum(len(group) for group, _ in ACTION_RUN)} options and Calculate by their actions alone -> '16468'")
 
 
 def find_alert(app):
@@ -603,6 +647,7 @@ def main():
     parser.add_argument("--scale", type=int, default=1, help="the program's QT_SCALE_FACTOR; checks geometry only")
     parser.add_argument("--keyboard", action="store_true", help="calculate with the keyboard alone")
     parser.add_argument("--orca-log", help="Orca's debug log, to read what it said during the keyboard run")
+    parser.add_argument("--actions", action="store_true", help="choose everything by AT-SPI actions alone")
     parser.add_argument("--desktop", default="plain", choices=WINDOW_BACKGROUND, help="the desktop setting")
     parser.add_argument("--weston", action="store_true", help="the program runs on weston inside the X server")
     args = parser.parse_args()
@@ -625,6 +670,9 @@ def main():
             check_initial_state(window)
         if args.keyboard:
             calculate_by_keyboard(window, OrcaLog(args.orca_log) if args.orca_log else None)
+            return
+        if args.actions:
+            choose_by_actions(window)
             return
         calculate_bs2_9600_inverted(window, layout)
         if scale == 1:
