@@ -1,6 +1,7 @@
 #include "controlwidgets.h"
 #include "desktop.h"
 #include "form1.h"
+#include "platformchoice.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -15,6 +16,7 @@ int main(int argc, char *argv[])
     // answers screen readers for every window itself; GTK's bridge is told to stay away.
     qputenv("NO_AT_BRIDGE", "1");
     holdMessagesWhileConnecting();
+    choosePlatform(argc, argv);
     QApplication app(argc, argv);
     releaseHeldMessages();
     // Frame captions on the frame line, as the control table was laid out; and, unlike Fusion, no image plugins (3 ms).
