@@ -29,11 +29,6 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(windowIcon(kStartIconSizes));
 
     Form1 window;
-    // Qt's own Wayland title bar offers maximize even on a window of fixed size, and a window that does not take the
-    // size the compositor then configures is ended with a protocol error. There the window takes any size from its
-    // own upwards, the controls staying at the top left; X11 window managers honour the fixed size.
-    if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland")))
-        window.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     // A run-time error leaves the window in a state nobody chose; after its message the program ends.
     QObject::connect(&window, &Form1::runtimeErrorReported, &app, [] { QApplication::exit(EXIT_FAILURE); });
     try {

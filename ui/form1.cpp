@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QWindow>
 
 #include <algorithm>
 #include <iterator>
@@ -55,6 +56,10 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
     installAccessibility();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tevrolin"));
+    // A fixed size, and no maximize among the title bar's buttons, for window managers that read the buttons rather
+    // than the size.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(toPixelRect(kClientArea).size());
 
     std::map<std::string_view, QButtonGroup *> groups;
@@ -103,6 +108,30 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
 bool Form1::focusNextPrevChild(bool next)
 {
     return m_navigation->moveFocus(focusWidget(), next);
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Where the compositor draws no title bar and no X server is there, Qt 6.4 draws its own, whose maximize button
+    // stands whatever the flags say. weston ends a maximized window that keeps another size with a protocol error, and
+    // the window hears of the state only after answering in its old size. So the maximum size is lifted as the
+    // request leaves, before the compositor answers.
+    connect(windowHandle(), &QWindow::windowStateChanged, this, &Form1::onWindowStateRequested, Qt::UniqueConnection);
+}
+
+void Form1::onWindowStateRequested(Qt::WindowState state)
+{
+    if (state == Qt::WindowMaximized)
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+}
+
+void Form1::changeEvent(QEvent *event)
+{
+    // Restored once the compositor has given the window its own size back: the controls stay at the top left.
+    if (event->type() == QEvent::WindowStateChange && !isMaximized())
+        setMaximumSize(minimumSize());
+    QWidget::changeEvent(event);
 }
 
 void Form1::createControl(const ControlRow &row)
