@@ -6,8 +6,10 @@
 #include "runtimeerror.h"
 #include "tahoma.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QClipboard>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -131,6 +133,15 @@ void Form1::changeEvent(QEvent *event)
     // Restored once the compositor has given the window its own size back: the controls stay at the top left.
     if (event->type() == QEvent::WindowStateChange && !isMaximized())
         setMaximumSize(minimumSize());
+    // A click on the window behind an open message box activates the window, and raises it above the box where the
+    // compositor keeps no dialog above its parent and lets no program take the focus back (sway): the box, the only
+    // one to take input, would stay hidden. Shown again, it is a new window, which every compositor puts in front.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        if (auto *box = QApplication::activeModalWidget(); box && box != this) {
+            box->hide();
+            box->show();
+        }
+    }
     QWidget::changeEvent(event);
 }
 
@@ -239,10 +250,16 @@ bool Form1::ShowMessage(std::string_view prompt, int style, std::string_view tit
 
 void Form1::present(QMessageBox &box)
 {
-    if (m_presenter)
+    if (m_presenter) {
         m_presenter(box);
-    else
-        box.exec();
+        return;
+    }
+    // exec() would end at the first hide(), which changeEvent() needs to show the box again.
+    QEventLoop loop;
+    connect(&box, &QDialog::finished, &loop, &QEventLoop::quit);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.show();
+    loop.exec(QEventLoop::DialogExec);
 }
 
 void Form1::onClicked(std::string_view control)

@@ -50,7 +50,8 @@ public:
 protected:
     // Tab and Shift+Tab go from group to group, and a control disabled under the focus hands it on.
     bool focusNextPrevChild(bool next) override;
-    // The window keeps its fixed size, but for a maximize that Qt's own Wayland title bar asks for.
+    // The window keeps its fixed size, but for a maximize that Qt's own Wayland title bar asks for; an open message
+    // box comes back in front when the window behind it is activated.
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
 
