@@ -3,6 +3,7 @@
 #include "controlwidgets.h"
 #include "desktop.h"
 #include "form1.h"
+#include "platformchoice.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -24,6 +25,7 @@ int main(int argc, char *argv[])
     // Asked while the application object is made, so that a bus that never answers cannot keep the window waiting.
     BusCheck buses;
     holdMessagesWhileConnecting();
+    choosePlatform(argc, argv);
     QApplication app(argc, argv);
     releaseHeldMessages();
     buses.settle();
@@ -37,11 +39,6 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(windowIcon(kStartIconSizes));
 
     Form1 window;
-    // Qt's own Wayland title bar offers maximize even on a window of fixed size, and a window that does not take the
-    // size the compositor then configures is ended with a protocol error. There the window takes any size from its
-    // own upwards, the controls staying at the top left; X11 window managers honour the fixed size.
-    if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland")))
-        window.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     // A run-time error leaves the window in a state nobody chose; after its message the program ends.
     QObject::connect(&window, &Form1::runtimeErrorReported, &app, [] { QApplication::exit(EXIT_FAILURE); });
     try {

@@ -6,13 +6,16 @@
 #include "runtimeerror.h"
 #include "tahoma.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QClipboard>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QWindow>
 
 #include <algorithm>
 #include <iterator>
@@ -55,6 +58,10 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
     installAccessibility();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tevrolin"));
+    // A fixed size, and no maximize among the title bar's buttons, for window managers that read the buttons rather
+    // than the size.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(toPixelRect(kClientArea).size());
     // The places of the controls are fixed: Qt's -reverse or a right-to-left locale would put each option's circle to
     // the right of its caption.
@@ -106,6 +113,39 @@ Form1::Form1(QWidget *parent) : QWidget(parent)
 bool Form1::focusNextPrevChild(bool next)
 {
     return m_navigation->moveFocus(focusWidget(), next);
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Where the compositor draws no title bar and no X server is there, Qt 6.4 draws its own, whose maximize button
+    // stands whatever the flags say. weston ends a maximized window that keeps another size with a protocol error, and
+    // the window hears of the state only after answering in its old size. So the maximum size is lifted as the
+    // request leaves, before the compositor answers.
+    connect(windowHandle(), &QWindow::windowStateChanged, this, &Form1::onWindowStateRequested, Qt::UniqueConnection);
+}
+
+void Form1::onWindowStateRequested(Qt::WindowState state)
+{
+    if (state == Qt::WindowMaximized)
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+}
+
+void Form1::changeEvent(QEvent *event)
+{
+    // Restored once the compositor has given the window its own size back: the controls stay at the top left.
+    if (event->type() == QEvent::WindowStateChange && !isMaximized())
+        setMaximumSize(minimumSize());
+    // A click on the window behind an open message box activates the window, and raises it above the box where the
+    // compositor keeps no dialog above its parent and lets no program take the focus back (sway): the box, the only
+    // one to take input, would stay hidden. Shown again, it is a new window, which every compositor puts in front.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        if (auto *box = QApplication::activeModalWidget(); box && box != this) {
+            box->hide();
+            box->show();
+        }
+    }
+    QWidget::changeEvent(event);
 }
 
 void Form1::createControl(const ControlRow &row)
@@ -213,10 +253,16 @@ bool Form1::ShowMessage(std::string_view prompt, int style, std::string_view tit
 
 void Form1::present(QMessageBox &box)
 {
-    if (m_presenter)
+    if (m_presenter) {
         m_presenter(box);
-    else
-        box.exec();
+        return;
+    }
+    // exec() would end at the first hide(), which changeEvent() needs to show the box again.
+    QEventLoop loop;
+    connect(&box, &QDialog::finished, &loop, &QEventLoop::quit);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.show();
+    loop.exec(QEventLoop::DialogExec);
 }
 
 void Form1::onClicked(std::string_view control)

@@ -50,6 +50,10 @@ public:
 protected:
     // Tab and Shift+Tab go from group to group, and a control disabled under the focus hands it on.
     bool focusNextPrevChild(bool next) override;
+    // The window keeps its fixed size, but for a maximize that Qt's own Wayland title bar asks for; an open message
+    // box comes back in front when the window behind it is activated.
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 signals:
     // The user has read the message of an uncaught error; the program should end.
@@ -70,6 +74,7 @@ private:
     void changeSide(std::string_view control, Side side, int twips);
     void onClicked(std::string_view control);
     void present(QMessageBox &box);
+    void onWindowStateRequested(Qt::WindowState state);
     void copyResult() const;
 
     std::map<std::string_view, Control, std::less<>> m_controls;

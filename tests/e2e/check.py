@@ -11,11 +11,13 @@ control makes it.
 """
 
 import argparse
+import json
 import math
 import re
 import subprocess
 import sys
 import time
+from collections import namedtuple
 from fractions import Fraction
 
 import gi
@@ -90,6 +92,7 @@ CLICK_TARGETS = {
     # name               container  left   top   width height
     "BS1":               ("Module", 450,   930,  1215, 495),
     "BS2":               ("Module", 450,   1380, 1215, 495),
+    "2400":              ("Baud",   590,   2280, 1215, 495),
     "9600":              ("Baud",   590,   3180, 1215, 495),
     "115200":            ("Baud",   590,   5430, 1215, 495),
     "8 bit, no parity":  ("Parity", 590,   960,  1935, 495),
@@ -421,10 +424,13 @@ class OrcaLog:
         return poll(f"Orca to say {text!r}", said)
 
 
-def calculate_by_keyboard(window, orca=None):
+def calculate_by_keyboard(window, orca=None, own_x_window=True):
     """BS2, 9600, 8 bit no parity, Inverted and Calculate with Tab, Shift+Tab, the arrows and Return; then Ctrl+C.
-    With Orca listening, each key waits until Orca has spoken the control it leads to, as a user would listen."""
-    run("xdotool", "search", "--sync", "--onlyvisible", "--name", f"^{TITLE}$", "windowfocus", "--sync")
+    With Orca listening, each key waits until Orca has spoken the control it leads to, as a user would listen.
+    Without an X window of its own on this X server (inside a compositor), the keys go where the pointer is and the
+    clipboard is not this X server's."""
+    if own_x_window:
+        run("xdotool", "search", "--sync", "--onlyvisible", "--name", f"^{TITLE}$", "windowfocus", "--sync")
     if window.accessible.getRole() != pyatspi.ROLE_FRAME:
         fail(f"the window is a {window.accessible.getRoleName()!r}, expected a frame")
     poll(f"the focus on {SELECT_STAMP!r} when the window opens", lambda: focused(window) == SELECT_STAMP)
@@ -451,9 +457,10 @@ def calculate_by_keyboard(window, orca=None):
         orca.wait_for("16468", since)
         print(f"ok: Orca said 'Tevrolin frame.', each control on its way, 'Polarity.' and after Return {spoken!r}, "
               "and again after a second Return")
-    press("ctrl+c")
-    poll("'16468' on the clipboard", lambda: run("xclip", "-o", "-selection", "clipboard") == "16468")
-    print("ok: Ctrl+C puts '16468' on the clipboard")
+    if own_x_window:
+        press("ctrl+c")
+        poll("'16468' on the clipboard", lambda: run("xclip", "-o", "-selection", "clipboard") == "16468")
+        print("ok: Ctrl+C puts '16468' on the clipboard")
 
 
 def own_action(control):
@@ -642,6 +649,112 @@ def check_under_weston():
 
 
 
+# A compositor nested in this X server as one window at its top left, read through its own interface: its windows from
+# bottom to top, each as its title, the platform the program chose for it, whether the compositor draws its title bar,
+# its client area on the screen, and whether it floats.
+Shown = namedtuple("Shown", "title platform server_title_bar area floating")
+
+
+def sway_windows(args):
+    def walk(node, floating):
+        if node.get("pid"):
+            box, inner = node["rect"], node["window_rect"]
+            yield Shown(node["name"], "wayland" if node["shell"] == "xdg_shell" else "xcb", node["border"] == "normal",
+                        (box["x"] + inner["x"], box["y"] + inner["y"], inner["width"], inner["height"]), floating)
+        for child in node["nodes"]:
+            yield from walk(child, False)
+        for child in node["floating_nodes"]:  # bottom to top
+            yield from walk(child, True)
+
+    return list(walk(json.loads(run("swaymsg", "-s", args.swaysock, "-t", "get_tree")), False))
+
+
+def gnome_shell(script):
+    """Runs JavaScript in GNOME Shell (--unsafe-mode), which answers with its value in JSON."""
+    bus = Gio.bus_get_sync(Gio.BusType.SESSION)
+    done, result = bus.call_sync("org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell", "Eval",
+                                 GLib.Variant("(s)", (script,)), None, Gio.DBusCallFlags.NONE, 5000, None).unpack()
+    if not done:
+        fail(f"GNOME Shell could not run {script!r}: {result}")
+    return json.loads(result) if result else None
+
+
+def gnome_windows(_args):
+    # Out of the overview the shell starts in, with no notice for root: the desktop as after a login.
+    return [Shown(title, "xcb" if x11 else "wayland", server_side, tuple(area), True) for title, x11, server_side, area
+            in gnome_shell("Main.overview.hide(); Main.messageTray.bannerBlocked = true; "
+                           "global.display.sort_windows_by_stacking(global.display.list_all_windows()).map(w => ["
+                           "w.get_title(), w.get_client_type() == 1, w.decorated && !w.is_client_decorated(), "
+                           "(a => [a.x, a.y, a.width, a.height])(w.frame_rect_to_client_rect(w.get_frame_rect()))])")]
+
+
+# Where no platform was named, the program picks this one under each compositor, which draws its title bar.
+# fmt: off
+COMPOSITORS = {
+    # name    platform   windows        forced to fullscreen
+    "sway":   ("wayland", sway_windows,  lambda args: run("swaymsg", "-s", args.swaysock,
+                                                          f"[title=^{TITLE}$] fullscreen enable")),
+    "gnome":  ("xcb",     gnome_windows, lambda args: gnome_shell("global.display.list_all_windows().find(w => "
+                                                                  f"w.get_title() == '{TITLE}').make_fullscreen()")),
+}
+# fmt: on
+
+
+def check_under_compositor(args):
+    """The window as the compositor shows it; a calculation by keyboard; the refusal box over the window and in front
+    of it, also after a click on the window, which changes nothing; forced to fullscreen, a calculation again."""
+    platform, windows, fullscreen = COMPOSITORS[args.compositor]
+    expected = (platform, True, tuple(to_pixels(t, 1) for t in CLIENT_TWIPS), True)
+
+    def shown(title):
+        return next((w for w in windows(args) if w.title == title), None)
+
+    def settled():  # the title bar comes once the program and the compositor have agreed on it
+        window = shown(TITLE)
+        if not window or (*window[1:3], window.area[2:], window.floating) != expected:
+            fail(f"the window is {window}")
+        return window
+
+    main = poll(f"the window on {platform} under {args.compositor}'s title bar, floating at its size", settled)
+    print(f"ok: on {args.compositor} the program runs on {platform}, under the compositor's title bar, floating at "
+          f"{main.area[2]}x{main.area[3]}")
+
+    window = wait_for_accessible_window()
+    # The keys go to the compositor's window under the pointer, and there to the program.
+    run("xdotool", "mousemove", str(main.area[0] + 10), str(main.area[1] + main.area[3] - 5))
+    calculate_by_keyboard(window, own_x_window=False)
+    for key in ("shift+Tab", "shift+Tab", "Up", "Tab", "Tab", "Return"):  # BS1, still at 9600; Calculate
+        press(key)
+    poll(f"the refusal box {REFUSAL_TITLE!r}", lambda: find_alert(window.app))
+    main = shown(TITLE)  # where the compositor has placed it by now
+    layout = Layout(main.area[:2], 1)
+    layout.click("BS2")
+
+    def box_in_front():
+        titles = [w.title for w in windows(args)]
+        box = shown(REFUSAL_TITLE)
+        if not box or TITLE not in titles or titles.index(REFUSAL_TITLE) < titles.index(TITLE):
+            return False
+        x, y = box.area[0] + box.area[2] // 2, box.area[1] + box.area[3] // 2
+        return main.area[0] < x < main.area[0] + main.area[2] and main.area[1] < y < main.area[1] + main.area[3]
+
+    poll("the refusal box over the window and in front of it after a click on the window", box_in_front)
+    press("Return")
+    poll("Return to close the refusal box", lambda: find_alert(window.app) is None)
+    if not window.checked("BS1") or window.checked("BS2"):
+        fail("a click on BS2 behind the refusal box changed the selection")
+    layout.click("2400")  # where a click does land
+    wait_checked(window, "2400")
+    print("ok: the refusal box stands over the window and in front of it, also after a click on the window, which "
+          "changes nothing; Return closes it, and clicks land again")
+
+    fullscreen(args)
+    for key in ("Tab", "Tab", "Tab", "Return"):  # from the baud group to Calculate
+        press(key)
+    wait_result(window, "N2400")
+    print("ok: forced to fullscreen, the window calculates 'N2400' by keyboard")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--scale", type=int, default=1, help="the program's QT_SCALE_FACTOR; checks geometry only")
@@ -650,10 +763,15 @@ def main():
     parser.add_argument("--actions", action="store_true", help="choose everything by AT-SPI actions alone")
     parser.add_argument("--desktop", default="plain", choices=WINDOW_BACKGROUND, help="the desktop setting")
     parser.add_argument("--weston", action="store_true", help="the program runs on weston inside the X server")
+    parser.add_argument("--compositor", choices=COMPOSITORS, help="the program runs under this nested compositor")
+    parser.add_argument("--swaysock", help="sway's IPC socket")
     args = parser.parse_args()
     scale = args.scale
     if args.weston:
         check_under_weston()
+        return
+    if args.compositor:
+        check_under_compositor(args)
         return
 
     origin = wait_for_window(scale)
