@@ -80,7 +80,7 @@ QStringList valueNames(std::span<const ValueRow> rows)
     return names;
 }
 
-// One of the four choices as an option: its name, what it is, and how its value is found among the rows.
+// One of the four choices as an option: the option, what messages call it, and the values it takes.
 struct Choice {
     QCommandLineOption option;
     QString what;
