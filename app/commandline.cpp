@@ -1,6 +1,7 @@
 #include "commandline.h"
 
 #include "baudmode.h"
+#include "controlwidgets.h"
 
 #include <QCommandLineParser>
 
@@ -46,11 +47,6 @@ constexpr QtOption kQtOptions[] = {
 };
 // clang-format on
 
-QString toQString(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
 void print(std::FILE *stream, const QString &text)
 {
     std::fputs(text.toUtf8().constData(), stream);
@@ -64,21 +60,15 @@ QString alternatives(const QStringList &names)
                : names.first(names.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" or ") + names.last();
 }
 
-QStringList modelNames()
-{
-    QStringList names;
-    for (const auto &row : kModels)
-        names << toQString(row.model);
-    return names;
-}
-
-QStringList valueNames(std::span<const ValueRow> rows)
+template <class Row> QStringList namesOf(std::span<const Row> rows, std::string_view Row::*name)
 {
     QStringList names;
     for (const auto &row : rows)
-        names << toQString(row.name);
+        names << toQString(row.*name);
     return names;
 }
+const auto modelNames = [] { return namesOf<ModelRow>(kModels, &ModelRow::model); };
+const auto valueNames = [](std::span<const ValueRow> rows) { return namesOf(rows, &ValueRow::name); };
 
 // One of the four choices as an option: the option, what messages call it, and the values it takes.
 struct Choice {
@@ -102,9 +92,9 @@ private:
     QString helpText(bool withQtOptions) const;
     // The row that the choice's option names, or null. A problem is added when the option is given wrongly, or is
     // missing where it is needed.
-    template <class Row>
-    const Row *lookUp(const Choice &choice, bool needed, const Row *(*find)(std::string_view),
-                      QStringList &problems) const;
+    template <class Find>
+    auto lookUp(const Choice &choice, bool needed, Find find, QStringList &problems) const
+        -> decltype(find(std::string_view()));
     int printAnswer(const Parsed &parsed) const;
     int printTable(const ModelRow *onlyModel, bool csv) const;
 
@@ -180,9 +170,9 @@ int CommandLine::fail(const QStringList &problems) const
     return kUsageError;
 }
 
-template <class Row>
-const Row *CommandLine::lookUp(const Choice &choice, bool needed, const Row *(*find)(std::string_view),
-                               QStringList &problems) const
+template <class Find>
+auto CommandLine::lookUp(const Choice &choice, bool needed, Find find, QStringList &problems) const
+    -> decltype(find(std::string_view()))
 {
     const auto option = QStringLiteral("--") + choice.option.names().first();
     const auto values = m_parser.values(choice.option);
@@ -196,23 +186,10 @@ const Row *CommandLine::lookUp(const Choice &choice, bool needed, const Row *(*f
         return nullptr;
     }
     const auto text = values.first().toUtf8();
-    const Row *row = find(std::string_view(text.constData(), std::size_t(text.size())));
+    const auto *row = find(std::string_view(text.constData(), std::size_t(text.size())));
     if (!row)
         problems << QStringLiteral("%1 %2: %3").arg(option, values.first(), valid);
     return row;
-}
-
-const ValueRow *findRate(std::string_view name)
-{
-    return findValue(kRates, name);
-}
-const ValueRow *findParity(std::string_view name)
-{
-    return findValue(kParities, name);
-}
-const ValueRow *findPolarity(std::string_view name)
-{
-    return findValue(kPolarities, name);
 }
 
 std::optional<int> CommandLine::answer(const QStringList &arguments)
@@ -247,9 +224,12 @@ std::optional<int> CommandLine::answer(const QStringList &arguments)
                 problems << QStringLiteral("--%1 does not go with --table, which shows every %2")
                                 .arg(choice->option.names().first(), choice->what);
     } else {
-        parsed.rate = lookUp(m_baud, true, findRate, problems);
-        parsed.parity = lookUp(m_parity, true, findParity, problems);
-        parsed.polarity = lookUp(m_polarity, true, findPolarity, problems);
+        const auto in = [](std::span<const ValueRow> rows) {
+            return [rows](std::string_view name) { return findValue(rows, name); };
+        };
+        parsed.rate = lookUp(m_baud, true, in(kRates), problems);
+        parsed.parity = lookUp(m_parity, true, in(kParities), problems);
+        parsed.polarity = lookUp(m_polarity, true, in(kPolarities), problems);
         if (m_parser.isSet(m_csv))
             problems << QStringLiteral("--csv goes with --table");
     }
@@ -275,7 +255,7 @@ int CommandLine::printAnswer(const Parsed &parsed) const
     const auto outcome = calculate(*parsed.model, *parsed.rate, *parsed.parity, *parsed.polarity);
     if (outcome.refused) {
         // The window's warning, both lines.
-        print(stderr, toQString(kBs1RateRefusal.prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) + u'\n');
+        print(stderr, promptLines(kBs1RateRefusal.prompt) + u'\n');
         return kRefused;
     }
     print(stdout, toQString(outcome.caption) + u'\n');

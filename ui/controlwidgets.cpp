@@ -17,7 +17,7 @@ QRect toPixelRect(const Twips &twips)
 
 QWidget *createWidget(const ControlRow &row, QWidget *parent)
 {
-    const auto caption = QString::fromUtf8(row.caption.data(), qsizetype(row.caption.size()));
+    const auto caption = toQString(row.caption);
     QWidget *widget = nullptr;
     switch (row.kind) {
     case Kind::Frame:
@@ -37,7 +37,7 @@ QWidget *createWidget(const ControlRow &row, QWidget *parent)
         break;
     }
     }
-    widget->setObjectName(QString::fromUtf8(row.name.data(), qsizetype(row.name.size())));
+    widget->setObjectName(toQString(row.name));
     widget->setGeometry(toPixelRect(row.geometry));
     widget->setEnabled(row.enabled);
     if (row.pointSize != kWindowFont)

@@ -3,12 +3,26 @@
 #include "controltable.h"
 
 #include <QRect>
+#include <QString>
 
 #include <array>
 #include <span>
+#include <string_view>
 
 class QIcon;
 class QWidget;
+
+// Text from the tables, which are UTF-8.
+inline QString toQString(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+// A message's prompt, whose lines the tables join with CR LF as the message box of Windows takes them, with Qt's line
+// breaks.
+inline QString promptLines(std::string_view prompt)
+{
+    return toQString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
 
 // The control's rectangle in device-independent pixels.
 QRect toPixelRect(const Twips &twips);

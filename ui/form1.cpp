@@ -24,11 +24,6 @@
 
 namespace {
 
-QString toQString(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
 // Message box styles: the low bits choose the buttons, the next ones the icon. Only "OK alone" is offered, so a style
 // that asks for other buttons fails rather than showing the wrong ones.
 constexpr int kButtonBits = 0x0F, kIconBits = 0x70;
@@ -244,8 +239,7 @@ bool Form1::ShowMessage(std::string_view prompt, int style, std::string_view tit
 {
     if ((style & kButtonBits) != 0 || !allowed("ShowMessage", {}))
         return false;
-    QMessageBox box(iconFor(style), toQString(title),
-                    toQString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), QMessageBox::Ok, this);
+    QMessageBox box(iconFor(style), toQString(title), promptLines(prompt), QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
     present(box);
     return true;
