@@ -150,10 +150,9 @@ struct BusCheck::Findings {
 
     std::string sessionAddress; // empty: no session bus at all
     Answer session = Answer::Waiting;
-    bool a11yOwned = false;      // org.a11y.Bus has an owner on the session bus
-    bool statusRead = false;     // ... which has told whether a screen reader is on
-    bool screenReaderOn = false; // (or QT_LINUX_ACCESSIBILITY_ALWAYS_ON asks for the bridge anyway)
-    std::string a11yAddress;     // ... and then where its bus is
+    bool a11yOwned = false;  // org.a11y.Bus has an owner on the session bus
+    bool statusRead = false; // ... which has told whether a screen reader is on
+    std::string a11yAddress; // ... and, where one is or QT_LINUX_ACCESSIBILITY_ALWAYS_ON, where its bus is
     Answer a11yBus = Answer::Waiting;
 
     std::string variableAddress; // AT_SPI_BUS_ADDRESS
@@ -199,10 +198,9 @@ BusCheck::BusCheck() : m_findings(std::make_shared<Findings>())
     // The session bus where libdbus looks for it: the variable, else the user's bus in the runtime folder.
     findings.sessionAddress = environment("DBUS_SESSION_BUS_ADDRESS");
     if (findings.sessionAddress.empty()) {
-        const auto runtimeBus = environment("XDG_RUNTIME_DIR") + "/bus";
+        const auto runtimeDir = environment("XDG_RUNTIME_DIR"), runtimeBus = runtimeDir + "/bus";
         struct stat status {};
-        if (!environment("XDG_RUNTIME_DIR").empty() && stat(runtimeBus.c_str(), &status) == 0 &&
-            S_ISSOCK(status.st_mode))
+        if (!runtimeDir.empty() && stat(runtimeBus.c_str(), &status) == 0 && S_ISSOCK(status.st_mode))
             findings.sessionAddress = "unix:path=" + runtimeBus;
     }
     if (!findings.sessionAddress.empty()) {
@@ -229,10 +227,7 @@ BusCheck::BusCheck() : m_findings(std::make_shared<Findings>())
                     return;
                 on = value.value_or(false);
             }
-            found.note([&] {
-                found.statusRead = true;
-                found.screenReaderOn = on;
-            });
+            found.note([&] { found.statusRead = true; });
             if (!on)
                 return;
             const auto address = bus.call<std::string>(kA11yService, kA11yPath, kA11yService, "GetAddress", {});
@@ -264,7 +259,6 @@ void BusCheck::settle()
 
     std::string cause;   // the first thing that did not answer
     std::string outcome; // what the program does instead
-    const auto setVariable = [](const char *name, const std::string &value) { qputenv(name, value.c_str()); };
 
     bool screenReaders = false;
     bool settledByVariable = false;
@@ -280,7 +274,7 @@ void BusCheck::settle()
     }
 
     if (findings.sessionAddress.empty() || findings.session == Answer::Waiting) {
-        setVariable("DBUS_SESSION_BUS_ADDRESS", kNoBus);
+        qputenv("DBUS_SESSION_BUS_ADDRESS", kNoBus);
         if (!findings.sessionAddress.empty() && cause.empty()) {
             cause = "the session bus (" + findings.sessionAddress + ")";
             outcome = screenReaders ? "going on without the desktop's colour scheme"
@@ -299,13 +293,13 @@ void BusCheck::settle()
                             : "the accessibility bus in the root window's AT_SPI_BUS (" + findings.rootAddress + ")";
             // Qt takes the variable and looks nowhere else.
             if (findings.rootBus == Answer::Answers) {
-                setVariable("AT_SPI_BUS_ADDRESS", findings.rootAddress);
+                qputenv("AT_SPI_BUS_ADDRESS", findings.rootAddress.c_str());
                 outcome = "screen readers use the bus in the root window's AT_SPI_BUS";
             } else if (findings.a11yBus == Answer::Answers) {
-                setVariable("AT_SPI_BUS_ADDRESS", findings.a11yAddress);
+                qputenv("AT_SPI_BUS_ADDRESS", findings.a11yAddress.c_str());
                 outcome = "screen readers use the bus that org.a11y.Bus names";
             } else {
-                setVariable("AT_SPI_BUS_ADDRESS", kNoBus);
+                qputenv("AT_SPI_BUS_ADDRESS", kNoBus);
                 noBridge = true;
             }
         }
