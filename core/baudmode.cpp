@@ -54,13 +54,18 @@ BaudModeOutcome CalculateBaudMode(std::string_view StampModel, double ClockDivid
         return { .refused = false, .caption = caption };
     }
 
-    // Save the caller's flags so that a fault here is reported once, here, and leaves the environment as it was.
-    std::fexcept_t saved;
-    std::fegetexceptflag(&saved, FE_ALL_EXCEPT);
+    // Save the caller's flags so that a fault here is reported once, here, and leaves the environment as it was. The
+    // flags travel as a plain bit set: MinGW-w64's fesetexceptflag() writes a saved fexcept_t into the SSE exception
+    // masks as well, which unmasks traps and ends the program at the next inexact division.
+    const int saved = std::fetestexcept(FE_ALL_EXCEPT);
     std::feclearexcept(FE_ALL_EXCEPT);
     struct Restore {
-        std::fexcept_t &flags;
-        ~Restore() { std::fesetexceptflag(&flags, FE_ALL_EXCEPT); }
+        int flags;
+        ~Restore()
+        {
+            std::feclearexcept(FE_ALL_EXCEPT);
+            std::feraiseexcept(flags);
+        }
     } restore{ saved };
 
     const volatile double quotient = ClockDividend / BaudRate;
