@@ -162,40 +162,28 @@ bool Form1::allowed(std::string_view operation, std::string_view control) const
 
 void Form1::load()
 {
-    // The client area is fixed at its table size, so a scale equal to it is the only one that keeps the controls in
-    // place; each change is checked like every other.
-    checkOperation(setScale(Side::Height, kClientArea.height), "ScaleHeight", "Form1");
-    checkOperation(setScale(Side::Width, kClientArea.width), "ScaleWidth", "Form1");
-
-    for (const auto &block : kLoadBlocks) {
-        const auto &g = block.geometry;
-        changeSide(block.control, Side::Height, g.height);
-        changeSide(block.control, Side::Left, g.left);
-        changeSide(block.control, Side::Top, g.top);
-        changeSide(block.widthControl, Side::Width, g.width);
-    }
-
-    for (const auto option : kPromptOptions)
-        checkOperation(SelectOption(option), "SelectOption", option);
+    runLoadStep(*this, *this);
 }
 
-bool Form1::setScale(Side side, int twips)
+bool Form1::SetScale(Side side, int twips)
 {
+    // The client area is fixed at its table size, so a scale equal to it is the only one that keeps the controls in
+    // place.
     if (!allowed(side == Side::Height ? "ScaleHeight" : "ScaleWidth", "Form1"))
         return false;
     const auto client = toPixelRect(kClientArea);
     return toPixels(twips) == (side == Side::Height ? client.height() : client.width());
 }
 
-void Form1::changeSide(std::string_view control, Side side, int twips)
+bool Form1::SetSide(std::string_view control, Side side, int twips)
 {
-    static constexpr std::string_view kSideNames[] = { "Height", "Left", "Top", "Width" };
-    const auto property = kSideNames[int(side)];
     auto *target = find(control);
-    checkOperation(target && twips >= 0 && allowed(property, control), property, control);
+    if (!target || twips < 0 || !allowed(kSideNames[int(side)], control))
+        return false;
     auto &g = target->geometry;
     (side == Side::Height ? g.height : side == Side::Left ? g.left : side == Side::Top ? g.top : g.width) = twips;
     target->widget->setGeometry(toPixelRect(g));
+    return true;
 }
 
 bool Form1::SetEnabled(std::string_view control, bool enabled)

@@ -2,6 +2,7 @@
 
 #include "cascade.h"
 #include "controltable.h"
+#include "loadstep.h"
 #include "windowoperations.h"
 
 #include <QWidget>
@@ -17,7 +18,7 @@ class QMessageBox;
 
 // The calculator's one window. It creates every control from the control table, supplies the window operations to the
 // cascade and delivers the clicks of the 23 choices to it. It decides nothing itself.
-class Form1 : public QWidget, public WindowOperations {
+class Form1 : public QWidget, public WindowOperations, public WindowLayout {
     Q_OBJECT
 
 public:
@@ -31,6 +32,8 @@ public:
     [[nodiscard]] bool SelectOption(std::string_view option) override;
     [[nodiscard]] bool SetCaption(std::string_view text) override;
     [[nodiscard]] bool ShowMessage(std::string_view prompt, int style, std::string_view title) override;
+    [[nodiscard]] bool SetScale(Side side, int twips) override;
+    [[nodiscard]] bool SetSide(std::string_view control, Side side, int twips) override;
 
     // A seam for tests: asked before every window operation and every change of the load step, with the operation's
     // name and the control; answering false makes that operation fail.
@@ -60,7 +63,6 @@ signals:
     void runtimeErrorReported();
 
 private:
-    enum class Side { Height, Left, Top, Width };
     struct Control {
         QWidget *widget;
         Twips geometry;
@@ -69,9 +71,6 @@ private:
     void createControl(const ControlRow &row);
     Control *find(std::string_view name);
     bool allowed(std::string_view operation, std::string_view control) const;
-    bool setScale(Side side, int twips);
-    // One property change of the load step; throws when it does not take effect.
-    void changeSide(std::string_view control, Side side, int twips);
     void onClicked(std::string_view control);
     void present(QMessageBox &box);
     void onWindowStateRequested(Qt::WindowState state);

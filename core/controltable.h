@@ -129,10 +129,17 @@ constexpr bool tabIndicesAreUnique(const auto &rows)
 }
 static_assert(kControls.size() == 33 && tabIndicesAreUnique(kControls));
 
-// The only place where twips become pixels: 1440 twips to the inch and 96 device-independent pixels to the inch, so 15
-// twips to a pixel, rounded to the nearest. Qt's own high-DPI scaling takes it from there.
+// The only place where twips become pixels: 1440 twips to the inch, at the display's dots per inch, rounded to the
+// nearest. Qt counts 96 device-independent pixels to the inch and scales from there itself; a Win32 window counts its
+// own monitor's dots.
+constexpr int kTwipsPerInch = 1440;
+constexpr int toDevicePixels(int twips, int dotsPerInch)
+{
+    return (2 * twips * dotsPerInch + kTwipsPerInch) / (2 * kTwipsPerInch);
+}
 constexpr int toPixels(int twips)
 {
-    return (2 * twips + 15) / 30;
+    return toDevicePixels(twips, 96);
 }
 static_assert(toPixels(13770) == 918 && toPixels(8175) == 545 && toPixels(50) == 3 && toPixels(250) == 17);
+static_assert(toDevicePixels(13770, 144) == 1377 && toDevicePixels(8175, 144) == 818);

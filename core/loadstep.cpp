@@ -1,0 +1,26 @@
+#include "loadstep.h"
+
+#include "controltable.h"
+#include "runtimeerror.h"
+#include "windowoperations.h"
+
+void runLoadStep(WindowLayout &layout, WindowOperations &window)
+{
+    using Side = WindowLayout::Side;
+    checkOperation(layout.SetScale(Side::Height, kClientArea.height), "ScaleHeight", "Form1");
+    checkOperation(layout.SetScale(Side::Width, kClientArea.width), "ScaleWidth", "Form1");
+
+    const auto change = [&layout](std::string_view control, Side side, int twips) {
+        checkOperation(layout.SetSide(control, side, twips), WindowLayout::kSideNames[int(side)], control);
+    };
+    for (const auto &block : kLoadBlocks) {
+        const auto &g = block.geometry;
+        change(block.control, Side::Height, g.height);
+        change(block.control, Side::Left, g.left);
+        change(block.control, Side::Top, g.top);
+        change(block.widthControl, Side::Width, g.width);
+    }
+
+    for (const auto option : kPromptOptions)
+        checkOperation(window.SelectOption(option), "SelectOption", option);
+}
