@@ -1,0 +1,495 @@
+#include "form1.h"
+
+#include "resource.h"
+#include "runtimeerror.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"Tevrolin";
+constexpr wchar_t kTitle[] = L"Tevrolin";
+// A fixed size: no sizing border and no maximize box.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr int kCopyCommand = 50; // Ctrl+C, the one accelerator; below the controls, above IDOK and IDCANCEL
+constexpr std::array kTahomaSizes{ kSmall, kMedium, kLarge };
+
+constexpr std::size_t kNoControl = kControls.size();
+
+constexpr std::size_t indexOf(std::string_view name)
+{
+    const auto found = std::ranges::find(kControls, name, &ControlRow::name);
+    return found == kControls.end() ? kNoControl : std::size_t(found - kControls.begin());
+}
+
+// The options that share the container of option `index`, in table order: the prompt first, then top to bottom.
+std::vector<std::size_t> groupOf(std::size_t index)
+{
+    std::vector<std::size_t> members;
+    for (std::size_t i = 0; i < kControls.size(); ++i)
+        if (kControls[i].kind == Kind::OptionButton && kControls[i].container == kControls[index].container)
+            members.push_back(i);
+    return members;
+}
+
+bool isFirstOfGroup(std::size_t index)
+{
+    return groupOf(index).front() == index;
+}
+
+Font tahoma(double points, int dpi)
+{
+    LOGFONTW font{};
+    font.lfHeight = -static_cast<LONG>(std::lround(points * dpi / 72));
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = ANSI_CHARSET;
+    wcscpy_s(font.lfFaceName, L"Tahoma");
+    return Font(CreateFontIndirectW(&font));
+}
+
+Font messageFont(int dpi)
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, UINT(dpi)))
+        return Font(CreateFontW(-MulDiv(9, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                L"Segoe UI"));
+    return Font(CreateFontIndirectW(&metrics.lfMessageFont));
+}
+
+} // namespace
+
+std::wstring widen(std::string_view text)
+{
+    if (text.empty())
+        return {};
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring wide(std::size_t(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), wide.data(), length);
+    return wide;
+}
+
+Form1::Form1(HINSTANCE instance)
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_TEVROLIN));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TEVROLIN), IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                        LR_SHARED));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1); // the system's colours, high contrast too
+    windowClass.lpszClassName = kClassName;
+    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        throw RuntimeError("Windows could not register the window's class.");
+
+    // The window finds this object through GWLP_USERDATA, set in WM_NCCREATE, where m_window takes the handle.
+    if (!CreateWindowExW(0, kClassName, kTitle, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr,
+                         instance, this))
+        throw RuntimeError("Windows could not create the window.");
+    for (std::size_t i = 0; i < kControls.size(); ++i)
+        createControl(i);
+
+    // The dialog manager tabs in the stacking order of the window's children: the controls on the window itself go
+    // into it in their tab order. The frames hand Tab on to the options inside them (WS_EX_CONTROLPARENT).
+    std::vector<std::size_t> byTab(kControls.size());
+    std::iota(byTab.begin(), byTab.end(), 0);
+    std::ranges::sort(byTab, {}, [](std::size_t i) { return kControls[i].tabIndex; });
+    for (const auto i : byTab)
+        if (kControls[i].container.empty())
+            SetWindowPos(m_controls[i].window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    layOut(dpi());
+    ACCEL copy{ FCONTROL | FVIRTKEY, 'C', kCopyCommand };
+    m_accelerators.reset(CreateAcceleratorTableW(&copy, 1));
+    m_lastFocus = m_controls[indexOf(controls::OptionButtonSelectStamp)].window;
+}
+
+void Form1::createControl(std::size_t index)
+{
+    const auto &row = kControls[index];
+    const wchar_t *windowClass = L"BUTTON";
+    DWORD style = WS_CHILD | WS_VISIBLE | (row.enabled ? 0 : WS_DISABLED);
+    DWORD extendedStyle = 0;
+    switch (row.kind) {
+    case Kind::Frame:
+        style |= BS_GROUPBOX | WS_GROUP;
+        extendedStyle = WS_EX_CONTROLPARENT;
+        break;
+    case Kind::OptionButton:
+        // Not an automatic radio button: those clear only their enabled siblings, and would leave a greyed choice
+        // checked beside the new one. A click checks the option and clears the rest of its group here.
+        style |= BS_RADIOBUTTON | (isFirstOfGroup(index) ? WS_GROUP : 0);
+        break;
+    case Kind::CommandButton:
+        style |= BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP;
+        break;
+    case Kind::Label:
+        windowClass = L"STATIC";
+        style |= SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | WS_GROUP;
+        break;
+    }
+    HWND parent = row.container.empty() ? handle() : m_controls[indexOf(row.container)].window;
+    HWND control = CreateWindowExW(extendedStyle, windowClass, widen(row.caption).c_str(), style, 0, 0, 0, 0, parent,
+                                   reinterpret_cast<HMENU>(INT_PTR(kFirstControlId + int(index))),
+                                   GetModuleHandleW(nullptr), nullptr);
+    if (!control)
+        throw RuntimeError("Windows could not create the control " + std::string(row.name) + ".");
+    // A frame's children report to the frame; it hands their news on to the window.
+    if (row.kind == Kind::Frame)
+        SetWindowSubclass(control, frameProc, 0, 0);
+    m_controls[index] = { control, row.geometry };
+}
+
+LRESULT CALLBACK Form1::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto *self = static_cast<Form1 *>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->m_window.reset(window);
+    }
+    auto *self = reinterpret_cast<Form1 *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        (void)self->m_window.release(); // already on its way out
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->onMessage(message, wParam, lParam);
+}
+
+LRESULT CALLBACK Form1::frameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    switch (message) {
+    case WM_COMMAND:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+        return SendMessageW(GetParent(frame), message, wParam, lParam);
+    default:
+        return DefSubclassProc(frame, message, wParam, lParam);
+    }
+}
+
+LRESULT Form1::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COMMAND:
+        onCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case DM_GETDEFID: // Return and Enter press Calculate from anywhere, while it is enabled
+        return MAKELRESULT(kFirstControlId + indexOf(controls::CalculateCommandButton), DC_HASDEFID);
+    case WM_ACTIVATE:
+        onActivate(LOWORD(wParam) != WA_INACTIVE);
+        return 0;
+    case WM_DPICHANGED:
+        onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
+        return 0;
+    case WM_SETTINGCHANGE: // the message font may have changed
+        applyFonts(dpi());
+        break;
+    case WM_DESTROY:
+        PostQuitMessage(0); // closing the window ends the program; nothing is saved
+        return 0;
+    }
+    return DefWindowProcW(handle(), message, wParam, lParam);
+}
+
+void Form1::onCommand(int id, int code)
+{
+    if (id == kCopyCommand && code == 1) // from the accelerator
+        copyResult();
+    const auto index = std::size_t(id - kFirstControlId);
+    if (id >= kFirstControlId && index < kControls.size() && code == BN_CLICKED)
+        onClicked(index);
+}
+
+void Form1::onClicked(std::size_t index)
+{
+    // Errors end here, with their report: an exception must never unwind through the system's window procedures.
+    try {
+        if (kControls[index].kind == Kind::OptionButton)
+            checkOnly(index);
+        m_cascade.click(kControls[index].name);
+    } catch (const std::exception &error) {
+        reportRuntimeError(error);
+    }
+    refreshTabStops();
+}
+
+void Form1::checkOnly(std::size_t index)
+{
+    for (const auto member : groupOf(index))
+        Button_SetCheck(m_controls[member].window, member == index ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void Form1::refreshTabStops()
+{
+    // Each group is one Tab stop: its checked option while that is enabled, otherwise its first enabled one. A group
+    // with nothing enabled has none, and Tab passes it by.
+    for (std::size_t i = 0; i < kControls.size(); ++i) {
+        if (kControls[i].kind != Kind::OptionButton || !isFirstOfGroup(i))
+            continue;
+        const auto members = groupOf(i);
+        const auto enabled = [this](std::size_t m) { return IsWindowEnabled(m_controls[m].window) != FALSE; };
+        auto stop = std::ranges::find_if(members, [&](std::size_t m) {
+            return enabled(m) && Button_GetCheck(m_controls[m].window) == BST_CHECKED;
+        });
+        if (stop == members.end())
+            stop = std::ranges::find_if(members, enabled);
+        for (auto m = members.begin(); m != members.end(); ++m) {
+            HWND option = m_controls[*m].window;
+            const LONG style = GetWindowLongW(option, GWL_STYLE);
+            SetWindowLongW(option, GWL_STYLE, m == stop ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+        }
+    }
+}
+
+bool Form1::moveInGroup(HWND from, int step)
+{
+    const auto index = std::size_t(GetDlgCtrlID(from) - kFirstControlId);
+    if (index >= kControls.size() || kControls[index].kind != Kind::OptionButton || GetParent(from) == nullptr)
+        return false;
+    const auto members = groupOf(index);
+    const auto count = int(members.size());
+    const auto at = int(std::ranges::find(members, index) - members.begin());
+    for (int i = 1; i < count; ++i) {
+        const auto next = members[std::size_t(((at + step * i) % count + count) % count)];
+        if (IsWindowEnabled(m_controls[next].window)) {
+            SetFocus(m_controls[next].window);
+            onClicked(next); // selects it, and runs its handler as a click does
+            return true;
+        }
+    }
+    return true;
+}
+
+bool Form1::preTranslate(MSG &message)
+{
+    if (message.hwnd != handle() && !IsChild(handle(), message.hwnd))
+        return false;
+    if (TranslateAcceleratorW(handle(), m_accelerators.get(), &message))
+        return true;
+    if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
+        const bool chord = GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0 || GetKeyState(VK_SHIFT) < 0;
+        int step = 0;
+        switch (message.wParam) {
+        case VK_UP:
+        case VK_LEFT:
+            step = -1;
+            break;
+        case VK_DOWN:
+        case VK_RIGHT:
+            step = 1;
+            break;
+        case VK_RETURN:
+            if (chord) // left to the desktop
+                return true;
+            break;
+        }
+        if (step != 0 && (chord || moveInGroup(message.hwnd, step)))
+            return true;
+    }
+    return IsDialogMessageW(handle(), &message) != FALSE;
+}
+
+void Form1::onActivate(bool active)
+{
+    // The focus leaves with the window, for the refusal box among others, and comes back where it was.
+    if (!active) {
+        if (HWND focus = GetFocus(); focus && IsChild(handle(), focus))
+            m_lastFocus = focus;
+        return;
+    }
+    if (m_lastFocus && IsWindowEnabled(m_lastFocus))
+        SetFocus(m_lastFocus);
+    else
+        SetFocus(GetNextDlgTabItem(handle(), nullptr, FALSE));
+}
+
+void Form1::show(int showCommand)
+{
+    ShowWindow(handle(), showCommand);
+    UpdateWindow(handle());
+}
+
+int Form1::dpi() const
+{
+    return int(GetDpiForWindow(handle()));
+}
+
+void Form1::layOut(int dpi)
+{
+    RECT frame{ 0, 0, toDevicePixels(kClientArea.width, dpi), toDevicePixels(kClientArea.height, dpi) };
+    AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, UINT(dpi));
+    SetWindowPos(handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (std::size_t i = 0; i < m_controls.size(); ++i)
+        place(i, dpi);
+    applyFonts(dpi);
+    RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void Form1::applyFonts(int dpi)
+{
+    std::array<Font, 3> tahomas;
+    for (std::size_t i = 0; i < tahomas.size(); ++i)
+        tahomas[i] = tahoma(kTahomaSizes[i], dpi);
+    auto message = messageFont(dpi);
+    for (std::size_t i = 0; i < kControls.size(); ++i) {
+        const auto size = std::ranges::find(kTahomaSizes, kControls[i].pointSize) - kTahomaSizes.begin();
+        HFONT font = kControls[i].pointSize == kWindowFont ? message.get() : tahomas[std::size_t(size)].get();
+        SendMessageW(m_controls[i].window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    // The controls no longer use the old fonts, which go now.
+    m_tahoma = std::move(tahomas);
+    m_messageFont = std::move(message);
+}
+
+void Form1::onDpiChanged(int dpi, const RECT &suggested)
+{
+    // Moved to a monitor of another DPI: the same layout in that monitor's pixels, where the system suggests.
+    SetWindowPos(handle(), nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    layOut(dpi);
+}
+
+Form1::Control *Form1::find(std::string_view name)
+{
+    const auto index = indexOf(name);
+    return index == kNoControl ? nullptr : &m_controls[index];
+}
+
+bool Form1::allowed(std::string_view operation, std::string_view control) const
+{
+    return !m_filter || m_filter(operation, control);
+}
+
+bool Form1::SetScale(Side side, int twips)
+{
+    // The client area is sized to the table at the window's DPI; a scale equal to it keeps every control in place.
+    RECT client{};
+    if (!allowed(side == Side::Height ? "ScaleHeight" : "ScaleWidth", "Form1") || !GetClientRect(handle(), &client))
+        return false;
+    return toDevicePixels(twips, dpi()) == (side == Side::Height ? client.bottom : client.right);
+}
+
+bool Form1::SetSide(std::string_view control, Side side, int twips)
+{
+    auto *target = find(control);
+    if (!target || twips < 0 || !allowed(kSideNames[int(side)], control))
+        return false;
+    auto &g = target->geometry;
+    (side == Side::Height ? g.height : side == Side::Left ? g.left : side == Side::Top ? g.top : g.width) = twips;
+    return place(std::size_t(target - m_controls.data()), dpi());
+}
+
+bool Form1::place(std::size_t index, int dpi)
+{
+    // The table's rectangle, also where it reaches past the frame, as the module group's prompt does: the frame cuts
+    // it off, and the option covers the frame's line where it crosses it.
+    const auto &g = m_controls[index].geometry;
+    return MoveWindow(m_controls[index].window, toDevicePixels(g.left, dpi), toDevicePixels(g.top, dpi),
+                      toDevicePixels(g.width, dpi), toDevicePixels(g.height, dpi), TRUE) != FALSE;
+}
+
+bool Form1::SetEnabled(std::string_view control, bool enabled)
+{
+    auto *target = find(control);
+    if (!target || !allowed("SetEnabled", control))
+        return false;
+    EnableWindow(target->window, enabled);
+    return (IsWindowEnabled(target->window) != FALSE) == enabled;
+}
+
+bool Form1::SelectOption(std::string_view option)
+{
+    const auto index = indexOf(option);
+    if (index == kNoControl || kControls[index].kind != Kind::OptionButton || !allowed("SelectOption", option))
+        return false;
+    checkOnly(index); // on a disabled option too; runs no handler, since only clicks do
+    return Button_GetCheck(m_controls[index].window) == BST_CHECKED;
+}
+
+bool Form1::SetCaption(std::string_view text)
+{
+    if (!allowed("SetCaption", controls::BaudModeDecimalLabel))
+        return false;
+    return SetWindowTextW(find(controls::BaudModeDecimalLabel)->window, widen(text).c_str()) != FALSE;
+}
+
+bool Form1::ShowMessage(std::string_view prompt, int style, std::string_view title)
+{
+    if (!allowed("ShowMessage", {}))
+        return false;
+    // The box takes the focus, and the window, disabled under it, drops its own: it comes back where it was.
+    HWND focus = GetFocus();
+    const bool shown = present(widen(prompt), widen(title), UINT(style)) != 0;
+    if (focus && IsWindow(focus))
+        SetFocus(focus);
+    return shown;
+}
+
+int Form1::present(const std::wstring &text, const std::wstring &title, UINT style)
+{
+    if (m_presenter)
+        return m_presenter(handle(), text, title, style);
+    // Owned by the window, so that it is modal to it; and over it, where MessageBoxW alone would centre it on the
+    // screen. The hook moves the box as it first becomes active, still unseen.
+    static HWND over = nullptr;
+    over = handle();
+    const auto centre = [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (code == HCBT_ACTIVATE && over) {
+            auto box = reinterpret_cast<HWND>(wParam);
+            RECT owner{}, rect{};
+            GetWindowRect(std::exchange(over, nullptr), &owner);
+            GetWindowRect(box, &rect);
+            MONITORINFO monitor{};
+            monitor.cbSize = sizeof monitor;
+            GetMonitorInfoW(MonitorFromRect(&owner, MONITOR_DEFAULTTONEAREST), &monitor);
+            const auto &area = monitor.rcWork;
+            const LONG width = rect.right - rect.left, height = rect.bottom - rect.top;
+            const LONG left = std::max(area.left, std::min((owner.left + owner.right - width) / 2, area.right - width));
+            const LONG top = std::max(area.top, std::min((owner.top + owner.bottom - height) / 2, area.bottom - height));
+            SetWindowPos(box, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    };
+    const std::unique_ptr<std::remove_pointer_t<HHOOK>, decltype(&UnhookWindowsHookEx)> hook(
+        SetWindowsHookExW(WH_CBT, centre, nullptr, GetCurrentThreadId()), &UnhookWindowsHookEx);
+    return MessageBoxW(handle(), text.c_str(), title.c_str(), style);
+}
+
+void Form1::copyResult() const
+{
+    // The label is enabled by the first result and never disabled again; before it, there is nothing to copy.
+    HWND label = m_controls[indexOf(controls::BaudModeDecimalLabel)].window;
+    if (!IsWindowEnabled(label) || !OpenClipboard(handle()))
+        return;
+    std::wstring text(std::size_t(GetWindowTextLengthW(label)), L'\0');
+    GetWindowTextW(label, text.data(), int(text.size()) + 1);
+    EmptyClipboard();
+    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t))) {
+        std::ranges::copy(text.c_str(), text.c_str() + text.size() + 1, static_cast<wchar_t *>(GlobalLock(memory)));
+        GlobalUnlock(memory);
+        if (!SetClipboardData(CF_UNICODETEXT, memory))
+            GlobalFree(memory);
+    }
+    CloseClipboard();
+}
+
+void Form1::reportRuntimeError(const std::exception &error)
+{
+    present(L"Run-time error: " + widen(error.what()) + L"\r\n\r\nTevrolin cannot go on and will close.", kTitle,
+            MB_OK | MB_ICONERROR);
+    PostQuitMessage(EXIT_FAILURE);
+}
