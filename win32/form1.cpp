@@ -195,6 +195,13 @@ LRESULT Form1::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DPICHANGED:
         onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
         return 0;
+    case WM_GETMINMAXINFO: // the window keeps its size also on a screen smaller than it
+        if (m_size.cx > 0) {
+            auto &limits = *reinterpret_cast<MINMAXINFO *>(lParam);
+            limits.ptMaxTrackSize.x = std::max(limits.ptMaxTrackSize.x, m_size.cx);
+            limits.ptMaxTrackSize.y = std::max(limits.ptMaxTrackSize.y, m_size.cy);
+        }
+        return 0;
     case WM_SETTINGCHANGE: // the message font may have changed
         applyFonts(dpi());
         break;
@@ -330,10 +337,18 @@ int Form1::dpi() const
 
 void Form1::layOut(int dpi)
 {
-    RECT frame{ 0, 0, toDevicePixels(kClientArea.width, dpi), toDevicePixels(kClientArea.height, dpi) };
+    const SIZE wanted{ toDevicePixels(kClientArea.width, dpi), toDevicePixels(kClientArea.height, dpi) };
+    RECT frame{ 0, 0, wanted.cx, wanted.cy };
     AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, UINT(dpi));
-    SetWindowPos(handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_size = { frame.right - frame.left, frame.bottom - frame.top };
+    SetWindowPos(handle(), nullptr, 0, 0, m_size.cx, m_size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The title bar and border may not yet be drawn at this DPI: the client area is measured and made exact.
+    RECT client{};
+    GetClientRect(handle(), &client);
+    if (client.right != wanted.cx || client.bottom != wanted.cy) {
+        m_size = { m_size.cx + wanted.cx - client.right, m_size.cy + wanted.cy - client.bottom };
+        SetWindowPos(handle(), nullptr, 0, 0, m_size.cx, m_size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     for (std::size_t i = 0; i < m_controls.size(); ++i)
         place(i, dpi);
     applyFonts(dpi);

@@ -112,6 +112,7 @@ private:
     Font m_messageFont;            // the system's, for the frame captions
     Accelerators m_accelerators;
     HWND m_lastFocus = nullptr;    // given back when the window is activated again
+    SIZE m_size{};                 // the window's, title bar and border included
     OperationFilter m_filter;
     MessagePresenter m_presenter;
     Cascade m_cascade{ *this };

@@ -1,0 +1,132 @@
+// The Win32 window from inside, where the outside cannot see: its fonts and layout at each DPI, reached as Windows
+// reaches them on a move to another monitor, and a change that fails turned into the error's box and status 1.
+#include "form1.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+HWND child(HWND window, std::string_view name)
+{
+    std::pair<int, HWND> search{ kFirstControlId + int(std::ranges::find(kControls, name, &ControlRow::name) -
+                                                       kControls.begin()),
+                                 nullptr };
+    EnumChildWindows(
+        window,
+        [](HWND candidate, LPARAM into) -> BOOL {
+            auto &[id, found] = *reinterpret_cast<std::pair<int, HWND> *>(into);
+            found = GetDlgCtrlID(candidate) == id ? candidate : found;
+            return !found;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+struct Window {
+    Form1 form{ GetModuleHandleW(nullptr) };
+    std::vector<std::wstring> boxes; // each box's text and style
+
+    Window()
+    {
+        form.setMessagePresenter([this](HWND, const std::wstring &text, const std::wstring &, UINT style) {
+            boxes.push_back(text + L"|" + std::to_wstring(style));
+            return IDOK;
+        });
+    }
+    void click(std::string_view name) { SendMessageW(child(form.handle(), name), BM_CLICK, 0, 0); }
+    // The status with which the window has asked the program to end, if it has.
+    static std::optional<WPARAM> quit()
+    {
+        MSG message;
+        return PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) ? std::optional(message.wParam)
+                                                                             : std::nullopt;
+    }
+};
+
+TEST(Win32WindowTest, FontsAndLayoutFollowTheDpi)
+{
+    struct Case {
+        int dpi;
+        LONG small, medium, large; // Tahoma at 8.25, 9.75 and 15.75 points
+        SIZE client;
+        RECT prompt, bs2px; // after the load step: 3630 twips wide, past its frame; moved to Left 450
+    };
+    const Case cases[] = {
+        { 96, -11, -13, -21, { 918, 545 }, { 8, 32, 250, 65 }, { 30, 242, 111, 275 } },
+        { 144, -17, -20, -32, { 1377, 818 }, { 12, 48, 375, 98 }, { 45, 363, 167, 413 } },
+        { 96, -11, -13, -21, { 918, 545 }, { 8, 32, 250, 65 }, { 30, 242, 111, 275 } }, // and back
+    };
+    Window window;
+    window.form.load();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.dpi);
+        RECT suggested{ 40, 30, 50, 40 }; // where Windows would have the window; its size is the window's own
+        SendMessageW(window.form.handle(), WM_DPICHANGED, MAKEWPARAM(c.dpi, c.dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        RECT client{}, frame{};
+        GetClientRect(window.form.handle(), &client);
+        GetWindowRect(window.form.handle(), &frame);
+        EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(c.client.cx, c.client.cy));
+        EXPECT_EQ(std::pair(frame.left, frame.top), std::pair(40L, 30L));
+        for (const auto &[name, wanted] : { std::pair(controls::OptionButtonSelectStamp, c.prompt),
+                                            std::pair(controls::BS2pxOptionButton, c.bs2px) }) {
+            RECT got{};
+            GetWindowRect(child(window.form.handle(), name), &got);
+            MapWindowPoints(nullptr, GetParent(child(window.form.handle(), name)), reinterpret_cast<POINT *>(&got), 2);
+            EXPECT_TRUE(EqualRect(&got, &wanted)) << name << ": " << got.left << "," << got.top << " to " << got.right
+                                                  << "," << got.bottom;
+        }
+        for (const auto &[name, height] : { std::pair(controls::OptionButtonInverted, c.small),
+                                            std::pair(controls::OptionButtonSelectStamp, c.medium),
+                                            std::pair(controls::CalculateCommandButton, c.large) }) {
+            LOGFONTW font{};
+            GetObjectW(reinterpret_cast<HFONT>(SendMessageW(child(window.form.handle(), name), WM_GETFONT, 0, 0)),
+                       sizeof font, &font);
+            EXPECT_EQ(std::pair(font.lfHeight, std::wstring(font.lfFaceName)), std::pair(height, std::wstring(L"Tahoma")))
+                << name;
+        }
+    }
+}
+
+TEST(Win32WindowTest, AFailedChangeShowsTheErrorAndEndsTheProgramWithStatus1)
+{
+    using namespace controls;
+    struct Case {
+        std::string_view operation, control;
+        std::vector<std::string_view> clicks;
+    };
+    const std::vector<std::string_view> bs2At9600 = { BS2OptionButton, OptionButton9600, OptionButton8BitNoParity,
+                                                      OptionButtonInverted, CalculateCommandButton };
+    const std::vector<std::string_view> refusal = { BS2OptionButton, OptionButton115200, OptionButton8BitNoParity,
+                                                    OptionButtonTrue, BS1OptionButton, CalculateCommandButton };
+    const Case cases[] = {
+        { "SetEnabled", OptionButton1200, { BS1OptionButton } },
+        { "SetCaption", BaudModeDecimalLabel, bs2At9600 },
+        { "SelectOption", OptionButtonBaudRate, refusal },
+        { "ShowMessage", "", refusal },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.operation);
+        Window window;
+        window.form.load();
+        Window::quit(); // one left by the window before
+        window.form.setOperationFilter(
+            [&c](std::string_view operation, std::string_view control) {
+                return operation != c.operation || control != c.control;
+            });
+        for (const auto name : c.clicks)
+            window.click(name);
+        ASSERT_EQ(window.boxes.size(), 1u);
+        EXPECT_EQ(window.boxes[0].rfind(L"Run-time error: The window could not carry out ", 0), 0u) << window.boxes[0];
+        EXPECT_TRUE(window.boxes[0].ends_with(L"|" + std::to_wstring(MB_OK | MB_ICONERROR)));
+        EXPECT_EQ(Window::quit(), 1u);
+    }
+}
+
+} // namespace
