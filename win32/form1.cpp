@@ -97,8 +97,10 @@ Form1::Form1(HINSTANCE instance)
     if (!CreateWindowExW(0, kClassName, kTitle, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr,
                          instance, this))
         throw RuntimeError("Windows could not create the window.");
+    const int at = dpi();
+    sizeWindow(at);
     for (std::size_t i = 0; i < kControls.size(); ++i)
-        createControl(i);
+        createControl(i, at);
 
     // The dialog manager tabs in the stacking order of the window's children: the controls on the window itself go
     // into it in their tab order. The frames hand Tab on to the options inside them (WS_EX_CONTROLPARENT).
@@ -109,13 +111,13 @@ Form1::Form1(HINSTANCE instance)
         if (kControls[i].container.empty())
             SetWindowPos(m_controls[i].window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-    layOut(dpi());
+    applyFonts(at);
     ACCEL copy{ FCONTROL | FVIRTKEY, 'C', kCopyCommand };
     m_accelerators.reset(CreateAcceleratorTableW(&copy, 1));
     m_lastFocus = m_controls[indexOf(controls::OptionButtonSelectStamp)].window;
 }
 
-void Form1::createControl(std::size_t index)
+void Form1::createControl(std::size_t index, int dpi)
 {
     const auto &row = kControls[index];
     const wchar_t *windowClass = L"BUTTON";
@@ -140,7 +142,10 @@ void Form1::createControl(std::size_t index)
         break;
     }
     HWND parent = row.container.empty() ? handle() : m_controls[indexOf(row.container)].window;
-    HWND control = CreateWindowExW(extendedStyle, windowClass, widen(row.caption).c_str(), style, 0, 0, 0, 0, parent,
+    const auto &g = row.geometry;
+    HWND control = CreateWindowExW(extendedStyle, windowClass, widen(row.caption).c_str(), style,
+                                   toDevicePixels(g.left, dpi), toDevicePixels(g.top, dpi), toDevicePixels(g.width, dpi),
+                                   toDevicePixels(g.height, dpi), parent,
                                    reinterpret_cast<HMENU>(INT_PTR(kFirstControlId + int(index))),
                                    GetModuleHandleW(nullptr), nullptr);
     if (!control)
@@ -203,7 +208,7 @@ LRESULT Form1::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     case WM_SETTINGCHANGE: // the message font may have changed
-        applyFonts(dpi());
+        layOut(dpi());
         break;
     case WM_DESTROY:
         PostQuitMessage(0); // closing the window ends the program; nothing is saved
@@ -337,6 +342,15 @@ int Form1::dpi() const
 
 void Form1::layOut(int dpi)
 {
+    sizeWindow(dpi);
+    for (std::size_t i = 0; i < m_controls.size(); ++i)
+        place(i, dpi);
+    applyFonts(dpi);
+    RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void Form1::sizeWindow(int dpi)
+{
     const SIZE wanted{ toDevicePixels(kClientArea.width, dpi), toDevicePixels(kClientArea.height, dpi) };
     RECT frame{ 0, 0, wanted.cx, wanted.cy };
     AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, UINT(dpi));
@@ -349,10 +363,6 @@ void Form1::layOut(int dpi)
         m_size = { m_size.cx + wanted.cx - client.right, m_size.cy + wanted.cy - client.bottom };
         SetWindowPos(handle(), nullptr, 0, 0, m_size.cx, m_size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    for (std::size_t i = 0; i < m_controls.size(); ++i)
-        place(i, dpi);
-    applyFonts(dpi);
-    RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void Form1::applyFonts(int dpi)
@@ -364,7 +374,7 @@ void Form1::applyFonts(int dpi)
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         const auto size = std::ranges::find(kTahomaSizes, kControls[i].pointSize) - kTahomaSizes.begin();
         HFONT font = kControls[i].pointSize == kWindowFont ? message.get() : tahomas[std::size_t(size)].get();
-        SendMessageW(m_controls[i].window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        SendMessageW(m_controls[i].window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE); // redrawn as a whole
     }
     // The controls no longer use the old fonts, which go now.
     m_tahoma = std::move(tahomas);
@@ -414,7 +424,7 @@ bool Form1::place(std::size_t index, int dpi)
     // it off, and the option covers the frame's line where it crosses it.
     const auto &g = m_controls[index].geometry;
     return MoveWindow(m_controls[index].window, toDevicePixels(g.left, dpi), toDevicePixels(g.top, dpi),
-                      toDevicePixels(g.width, dpi), toDevicePixels(g.height, dpi), TRUE) != FALSE;
+                      toDevicePixels(g.width, dpi), toDevicePixels(g.height, dpi), IsWindowVisible(handle())) != FALSE;
 }
 
 bool Form1::SetEnabled(std::string_view control, bool enabled)

@@ -92,11 +92,12 @@ private:
     void onActivate(bool active);
     void onDpiChanged(int dpi, const RECT &suggested);
 
-    void createControl(std::size_t index);
+    void createControl(std::size_t index, int dpi);
     Control *find(std::string_view name);
     bool allowed(std::string_view operation, std::string_view control) const;
     int dpi() const;
     void layOut(int dpi);
+    void sizeWindow(int dpi);
     bool place(std::size_t index, int dpi);
     void applyFonts(int dpi);
     void onClicked(std::size_t index);
