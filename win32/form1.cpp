@@ -59,9 +59,7 @@ Font messageFont(int dpi)
 {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, UINT(dpi)))
-        return Font(CreateFontW(-MulDiv(9, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                                L"Segoe UI"));
+    SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, UINT(dpi));
     return Font(CreateFontIndirectW(&metrics.lfMessageFont));
 }
 
@@ -270,8 +268,8 @@ void Form1::refreshTabStops()
 bool Form1::moveInGroup(HWND from, int step)
 {
     const auto index = std::size_t(GetDlgCtrlID(from) - kFirstControlId);
-    if (index >= kControls.size() || kControls[index].kind != Kind::OptionButton || GetParent(from) == nullptr)
-        return false;
+    if (index >= kControls.size() || kControls[index].kind != Kind::OptionButton)
+        return false; // Calculate: the dialog manager's, which keeps it where it is
     const auto members = groupOf(index);
     const auto count = int(members.size());
     const auto at = int(std::ranges::find(members, index) - members.begin());
