@@ -42,11 +42,11 @@ class Probe:
 
 
 def screenshot(path, state, box=False):
-    x, y, width, height = state["client"]
-    if box:  # the box stands over the window and may reach beyond it
+    """The window with its title bar, and the box over it."""
+    _, x, y, width, height = check.window_geometry(TITLE)
+    if box:
         bx, by, bw, bh = state["box"]["rect"]
-        x, y = min(x, bx), min(y, by)
-        width, height = max(x + width, bx + bw) - x, max(y + height, by + bh) - y
+        x, y, width, height = min(x, bx), min(y, by), max(x + width, bx + bw) - min(x, bx), max(y + height, by + bh) - min(y, by)
     subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "+repage", path], check=True)
 
 
