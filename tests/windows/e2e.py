@@ -99,11 +99,13 @@ def calculate_by_keyboard(probe):
 
 
 def check_refusal(probe, layout, screenshots):
-    """From the polarity group back to BS1, still at 9600: the box, modal over the window; a click behind it changes
-    nothing; Return closes it and the focus is back where it was."""
-    for key, target in (("Tab", "9600"), ("Tab", "BS2"), ("Up", "BS1")):
+    """From the polarity group back to BS1, which greys out the chosen 9600: Shift+Tab enters the baud group at its
+    first enabled option, Space selects it, and Calculate refuses the stored rate. The box, modal over the window; a
+    click behind it changes nothing; Return closes it and the focus is back where it was."""
+    for key, target in (("Tab", "9600"), ("Tab", "BS2"), ("Up", "BS1"), ("shift+Tab", SELECT_RATE),
+                        ("space", SELECT_RATE), ("Tab", "BS1")):
         press(key)
-        wait_focus(probe, target)
+        wait_focus(probe, target, checked=key in ("Up", "space"))
     press("Return")
     wanted = {"title": check.REFUSAL_TITLE, "texts": ["\r\n".join(check.REFUSAL_LINES)], "buttons": ["OK"]}
 
@@ -131,7 +133,8 @@ def check_refusal(probe, layout, screenshots):
     state = wait_focus(probe, "BS1")
     if state["box"] or not state["controls"]["BS1"]["checked"] or state["controls"]["BS2"]["checked"]:
         fail("the click on BS2 behind the box changed the selection, or the box stayed")
-    print(f"ok: the box {check.REFUSAL_TITLE!r} with the two lines, a warning icon and one button 'OK', over the "
+    print(f"ok: after BS1 greys out 9600, Shift+Tab lands on {SELECT_RATE!r} and Space selects it; the box "
+          f"{check.REFUSAL_TITLE!r} with the two lines, a warning icon and one button 'OK', over the "
           "disabled window; a click behind it changes nothing; Return closes it and the focus is back on 'BS1'")
 
 
