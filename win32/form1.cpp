@@ -82,9 +82,9 @@ Form1::Form1(HINSTANCE instance)
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = instance;
     windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_TEVROLIN));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TEVROLIN), IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                                        LR_SHARED));
+    windowClass.hIconSm =
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TEVROLIN), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1); // the system's colours, high contrast too
     windowClass.lpszClassName = kClassName;
@@ -141,11 +141,10 @@ void Form1::createControl(std::size_t index, int dpi)
     }
     HWND parent = row.container.empty() ? handle() : m_controls[indexOf(row.container)].window;
     const auto &g = row.geometry;
-    HWND control = CreateWindowExW(extendedStyle, windowClass, widen(row.caption).c_str(), style,
-                                   toDevicePixels(g.left, dpi), toDevicePixels(g.top, dpi), toDevicePixels(g.width, dpi),
-                                   toDevicePixels(g.height, dpi), parent,
-                                   reinterpret_cast<HMENU>(INT_PTR(kFirstControlId + int(index))),
-                                   GetModuleHandleW(nullptr), nullptr);
+    HWND control = CreateWindowExW(
+        extendedStyle, windowClass, widen(row.caption).c_str(), style, toDevicePixels(g.left, dpi),
+        toDevicePixels(g.top, dpi), toDevicePixels(g.width, dpi), toDevicePixels(g.height, dpi), parent,
+        reinterpret_cast<HMENU>(INT_PTR(kFirstControlId + int(index))), GetModuleHandleW(nullptr), nullptr);
     if (!control)
         throw RuntimeError("Windows could not create the control " + std::string(row.name) + ".");
     // A frame's children report to the frame; it hands their news on to the window.
@@ -252,9 +251,8 @@ void Form1::refreshTabStops()
             continue;
         const auto members = groupOf(i);
         const auto enabled = [this](std::size_t m) { return IsWindowEnabled(m_controls[m].window) != FALSE; };
-        auto stop = std::ranges::find_if(members, [&](std::size_t m) {
-            return enabled(m) && Button_GetCheck(m_controls[m].window) == BST_CHECKED;
-        });
+        auto stop = std::ranges::find_if(
+            members, [&](std::size_t m) { return enabled(m) && Button_GetCheck(m_controls[m].window) == BST_CHECKED; });
         if (stop == members.end())
             stop = std::ranges::find_if(members, enabled);
         for (auto m = members.begin(); m != members.end(); ++m) {
@@ -482,7 +480,8 @@ int Form1::present(const std::wstring &text, const std::wstring &title, UINT sty
             const auto &area = monitor.rcWork;
             const LONG width = rect.right - rect.left, height = rect.bottom - rect.top;
             const LONG left = std::max(area.left, std::min((owner.left + owner.right - width) / 2, area.right - width));
-            const LONG top = std::max(area.top, std::min((owner.top + owner.bottom - height) / 2, area.bottom - height));
+            const LONG top =
+                std::max(area.top, std::min((owner.top + owner.bottom - height) / 2, area.bottom - height));
             SetWindowPos(box, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
         return CallNextHookEx(nullptr, code, wParam, lParam);

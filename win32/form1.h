@@ -69,8 +69,8 @@ public:
     using OperationFilter = std::function<bool(std::string_view operation, std::string_view control)>;
     void setOperationFilter(OperationFilter filter) { m_filter = std::move(filter); }
     // Shows each message box, the refusal and the error report alike; by default MessageBoxW, owned by the window.
-    using MessagePresenter = std::function<int(HWND owner, const std::wstring &text, const std::wstring &title,
-                                               UINT style)>;
+    using MessagePresenter =
+        std::function<int(HWND owner, const std::wstring &text, const std::wstring &title, UINT style)>;
     void setMessagePresenter(MessagePresenter presenter) { m_presenter = std::move(presenter); }
 
     const FormState &formState() const { return m_cascade.state(); }
@@ -109,11 +109,11 @@ private:
 
     Window m_window;
     std::array<Control, kControls.size()> m_controls{};
-    std::array<Font, 3> m_tahoma;  // 8.25, 9.75 and 15.75 points
-    Font m_messageFont;            // the system's, for the frame captions
+    std::array<Font, 3> m_tahoma; // 8.25, 9.75 and 15.75 points
+    Font m_messageFont;           // the system's, for the frame captions
     Accelerators m_accelerators;
-    HWND m_lastFocus = nullptr;    // given back when the window is activated again
-    SIZE m_size{};                 // the window's, title bar and border included
+    HWND m_lastFocus = nullptr; // given back when the window is activated again
+    SIZE m_size{};              // the window's, title bar and border included
     OperationFilter m_filter;
     MessagePresenter m_presenter;
     Cascade m_cascade{ *this };

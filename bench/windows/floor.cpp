@@ -46,17 +46,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         const auto &row = kControls[i];
         const auto container = std::ranges::find(kControls, row.container, &ControlRow::name) - kControls.begin();
-        const DWORD kind = row.kind == Kind::Frame            ? BS_GROUPBOX
-                           : row.kind == Kind::OptionButton   ? BS_RADIOBUTTON
+        const DWORD kind = row.kind == Kind::Frame           ? BS_GROUPBOX
+                           : row.kind == Kind::OptionButton  ? BS_RADIOBUTTON
                            : row.kind == Kind::CommandButton ? BS_DEFPUSHBUTTON | WS_TABSTOP
-                                                               : SS_CENTER | SS_CENTERIMAGE;
+                                                             : SS_CENTER | SS_CENTERIMAGE;
         const auto &g = row.geometry;
         wchar_t caption[64] = {};
         MultiByteToWideChar(CP_UTF8, 0, row.caption.data(), int(row.caption.size()), caption, 63);
-        made[i] = CreateWindowExW(0, row.kind == Kind::Label ? L"STATIC" : L"BUTTON", caption,
-                                  WS_CHILD | WS_VISIBLE | kind | (row.enabled ? 0 : WS_DISABLED), px(g.left), px(g.top),
-                                  px(g.width), px(g.height), row.container.empty() ? window : made[std::size_t(container)],
-                                  nullptr, instance, nullptr);
+        made[i] = CreateWindowExW(
+            0, row.kind == Kind::Label ? L"STATIC" : L"BUTTON", caption,
+            WS_CHILD | WS_VISIBLE | kind | (row.enabled ? 0 : WS_DISABLED), px(g.left), px(g.top), px(g.width),
+            px(g.height), row.container.empty() ? window : made[std::size_t(container)], nullptr, instance, nullptr);
         LOGFONTW tahoma{};
         tahoma.lfHeight = -LONG(std::lround(row.pointSize * dpi / 72));
         tahoma.lfCharSet = ANSI_CHARSET;

@@ -14,9 +14,9 @@ namespace {
 
 HWND child(HWND window, std::string_view name)
 {
-    std::pair<int, HWND> search{ kFirstControlId + int(std::ranges::find(kControls, name, &ControlRow::name) -
-                                                       kControls.begin()),
-                                 nullptr };
+    std::pair<int, HWND> search{
+        kFirstControlId + int(std::ranges::find(kControls, name, &ControlRow::name) - kControls.begin()), nullptr
+    };
     EnumChildWindows(
         window,
         [](HWND candidate, LPARAM into) -> BOOL {
@@ -45,7 +45,7 @@ struct Window {
     {
         MSG message;
         return PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) ? std::optional(message.wParam)
-                                                                             : std::nullopt;
+                                                                            : std::nullopt;
     }
 };
 
@@ -79,8 +79,8 @@ TEST(Win32WindowTest, FontsAndLayoutFollowTheDpi)
             RECT got{};
             GetWindowRect(child(window.form.handle(), name), &got);
             MapWindowPoints(nullptr, GetParent(child(window.form.handle(), name)), reinterpret_cast<POINT *>(&got), 2);
-            EXPECT_TRUE(EqualRect(&got, &wanted)) << name << ": " << got.left << "," << got.top << " to " << got.right
-                                                  << "," << got.bottom;
+            EXPECT_TRUE(EqualRect(&got, &wanted))
+                << name << ": " << got.left << "," << got.top << " to " << got.right << "," << got.bottom;
         }
         for (const auto &[name, height] : { std::pair(controls::OptionButtonInverted, c.small),
                                             std::pair(controls::OptionButtonSelectStamp, c.medium),
@@ -88,7 +88,8 @@ TEST(Win32WindowTest, FontsAndLayoutFollowTheDpi)
             LOGFONTW font{};
             GetObjectW(reinterpret_cast<HFONT>(SendMessageW(child(window.form.handle(), name), WM_GETFONT, 0, 0)),
                        sizeof font, &font);
-            EXPECT_EQ(std::pair(font.lfHeight, std::wstring(font.lfFaceName)), std::pair(height, std::wstring(L"Tahoma")))
+            EXPECT_EQ(std::pair(font.lfHeight, std::wstring(font.lfFaceName)),
+                      std::pair(height, std::wstring(L"Tahoma")))
                 << name;
         }
     }
@@ -103,8 +104,8 @@ TEST(Win32WindowTest, AFailedChangeShowsTheErrorAndEndsTheProgramWithStatus1)
     };
     const std::vector<std::string_view> bs2At9600 = { BS2OptionButton, OptionButton9600, OptionButton8BitNoParity,
                                                       OptionButtonInverted, CalculateCommandButton };
-    const std::vector<std::string_view> refusal = { BS2OptionButton, OptionButton115200, OptionButton8BitNoParity,
-                                                    OptionButtonTrue, BS1OptionButton, CalculateCommandButton };
+    const std::vector<std::string_view> refusal = { BS2OptionButton,  OptionButton115200, OptionButton8BitNoParity,
+                                                    OptionButtonTrue, BS1OptionButton,    CalculateCommandButton };
     const Case cases[] = {
         { "SetEnabled", OptionButton1200, { BS1OptionButton } },
         { "SetCaption", BaudModeDecimalLabel, bs2At9600 },
@@ -116,10 +117,9 @@ TEST(Win32WindowTest, AFailedChangeShowsTheErrorAndEndsTheProgramWithStatus1)
         Window window;
         window.form.load();
         Window::quit(); // one left by the window before
-        window.form.setOperationFilter(
-            [&c](std::string_view operation, std::string_view control) {
-                return operation != c.operation || control != c.control;
-            });
+        window.form.setOperationFilter([&c](std::string_view operation, std::string_view control) {
+            return operation != c.operation || control != c.control;
+        });
         for (const auto name : c.clicks)
             window.click(name);
         ASSERT_EQ(window.boxes.size(), 1u);

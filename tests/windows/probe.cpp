@@ -172,8 +172,8 @@ std::string state()
     std::ostringstream out;
     out << std::boolalpha << "{\"client\":[" << origin.x << ',' << origin.y << ',' << client.right << ','
         << client.bottom << "],\"dpi\":" << GetDpiForWindow(main) << ",\"enabled\":" << bool(IsWindowEnabled(main))
-        << ",\"controls\":{" << controls.str() << "},\"focus\":"
-        << (thread.hwndFocus ? quote(nameOf(thread.hwndFocus)) : "null")
+        << ",\"controls\":{" << controls.str()
+        << "},\"focus\":" << (thread.hwndFocus ? quote(nameOf(thread.hwndFocus)) : "null")
         << ",\"box\":" << (box ? boxState(box) : "null") << ",\"clipboard\":" << clipboardText() << '}';
     return out.str();
 }
@@ -187,8 +187,8 @@ std::string sweep()
         const wchar_t *caption;
         int column; // of the worked results; -1 for a BS1
     };
-    const Model models[] = { { L"BS1", -1 },  { L"BS2", 0 },  { L"BS2e", 0 }, { L"BS2sx", 1 },
-                             { L"BS2p", 1 },  { L"BS2pe", 0 }, { L"BS2px", 2 } };
+    const Model models[] = { { L"BS1", -1 }, { L"BS2", 0 },   { L"BS2e", 0 }, { L"BS2sx", 1 },
+                             { L"BS2p", 1 }, { L"BS2pe", 0 }, { L"BS2px", 2 } };
     const std::pair<const wchar_t *, int> parities[] = { { L"8 bit, no parity", 0 }, { L"7 bit, even parity", 8192 } };
     const std::pair<const wchar_t *, int> polarities[] = { { L"Inverted", 16384 }, { L"True", 0 } };
 
@@ -227,7 +227,8 @@ std::string sweep()
                     DWORD_PTR ignored = 0;
                     if (expected.empty())
                         PostMessageW(calculate, BM_CLICK, 0, 0);
-                    if (expected.empty() || !SendMessageTimeoutW(calculate, BM_CLICK, 0, 0, SMTO_NORMAL, 2000, &ignored)) {
+                    if (expected.empty() ||
+                        !SendMessageTimeoutW(calculate, BM_CLICK, 0, 0, SMTO_NORMAL, 2000, &ignored)) {
                         HWND box = waitFor([&] { return ownedBox(main); }) ? ownedBox(main) : nullptr;
                         got = box ? L"refused" : textOf(label);
                         if (box)
