@@ -3,14 +3,14 @@
 it: real keys and the real pointer through the X server, the window read back by the probe (another Windows process)
 and from the screen.
 
-The cases are the Linux window's own (tests/e2e/check.py): the controls as the window opens, the keyboard's path, where
-the pointer clicks, the refusal box. With --dpi 144 only the geometry is checked: the window's size, and that clicks at
-the scaled positions land. With --msi the program is installed from the package first, and what opens is the installed
-copy; then the package is removed. With --screenshots DIR the window is photographed on the way, as the README shows it.
+The cases are the Linux window's own (tests/e2e/check.py: the controls as the window opens, the keyboard's path, where
+the pointer clicks, the refusal box) and the core's worked results (tests/workedresults.h). With --dpi 144 only the
+geometry is checked: the window's size, and that clicks at the scaled positions land. With --msi the program is
+installed from the package first, the installed copy is run, and the package is removed. With --screenshots DIR the
+window is photographed on the way.
 """
 
 import argparse
-import json
 import os
 import re
 import subprocess
@@ -19,15 +19,19 @@ import tempfile
 from fractions import Fraction
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "e2e"))
+TESTS = Path(__file__).resolve().parent.parent
+sys.path.insert(0, str(TESTS / "e2e"))
 import check  # noqa: E402
 from check import CALCULATE, SELECT_RATE, SELECT_STAMP, TITLE, fail, poll, press  # noqa: E402
 
 KINDS = {check.PANEL: "frame", check.RADIO: "option", check.BUTTON: "button", check.LABEL: "label"}
+# Each module's column of the worked results; a BS1 has none.
+DIVIDEND_COLUMN = {"BS1": None, "BS2": 0, "BS2e": 0, "BS2sx": 1, "BS2p": 1, "BS2pe": 0, "BS2px": 2}
+PARITIES, POLARITIES = {"8 bit, no parity": 0, "7 bit, even parity": 8192}, {"Inverted": 16384, "True": 0}
 
 
 class Probe:
-    """The probe program under Wine: one command a line, one line of JSON back."""
+    """The probe program under Wine: a command a line, its answer's lines up to "end"."""
 
     def __init__(self, wine_run, exe):
         self.process = subprocess.Popen([wine_run, exe], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
@@ -35,10 +39,26 @@ class Probe:
     def ask(self, command):
         self.process.stdin.write(command + "\n")
         self.process.stdin.flush()
-        return json.loads(self.process.stdout.readline())
+        return [line.rstrip("\n").split("\t") for line in iter(self.process.stdout.readline, "end\n")]
 
     def state(self):
-        return self.ask("state")
+        """The window as a dict, or None while there is none."""
+        state = None
+        for kind, *fields in self.ask("state"):
+            if kind == "window":
+                *client, dpi, enabled, focus = fields
+                state = dict(client=[int(v) for v in client], dpi=int(dpi), enabled=enabled == "true", focus=focus,
+                             controls={}, box=None)
+            elif kind == "control":
+                caption, what, parent, enabled, checked = fields
+                state["controls"][caption] = dict(kind=what, parent=parent, enabled=enabled == "true",
+                                                  checked=checked == "true")
+            else:
+                title, text, buttons, icon, rect = fields
+                state["box"] = dict(title=title, text=text.replace("\\r", "\r").replace("\\n", "\n"),
+                                    buttons=buttons.split(",")[:-1], icon=icon and [int(v) for v in icon.split(",")],
+                                    rect=[int(v) for v in rect.split(",")])
+        return state
 
 
 def screenshot(path, state, box=False):
@@ -46,29 +66,27 @@ def screenshot(path, state, box=False):
     _, x, y, width, height = check.window_geometry(TITLE)
     if box:
         bx, by, bw, bh = state["box"]["rect"]
-        x, y, width, height = min(x, bx), min(y, by), max(x + width, bx + bw) - min(x, bx), max(y + height, by + bh) - min(y, by)
+        width, height = max(x + width, bx + bw) - min(x, bx), max(y + height, by + bh) - min(y, by)
+        x, y = min(x, bx), min(y, by)
     subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "+repage", path], check=True)
-
-
-def check_initial_state(state):
-    problems = []
-    for caption, role, parent, enabled, checked in check.INITIAL_STATE:
-        got = state["controls"].get(caption)
-        wanted = {"kind": KINDS[role], "parent": parent, "enabled": enabled, "checked": checked}
-        if got is None or {key: got[key] for key in wanted} != wanted:
-            problems.append(f"{caption!r}: {got}, expected {wanted}")
-    if len(state["controls"]) != len(check.INITIAL_STATE):
-        problems.append(f"{len(state['controls'])} controls: {sorted(state['controls'])}")
-    if state["focus"] != SELECT_STAMP:
-        problems.append(f"the focus is on {state['focus']!r}, expected {SELECT_STAMP!r}")
-    if problems:
-        fail("the window does not open as expected:\n    " + "\n    ".join(problems))
-    print(f"ok: all {len(check.INITIAL_STATE)} controls by caption, kind, container, enabled and checked state; the "
-          f"focus on {SELECT_STAMP!r}")
 
 
 def result(state):
     return next(c for c, v in state["controls"].items() if v["kind"] == "label" and c != check.NOTICE)
+
+
+def check_initial_state(state):
+    problems = [f"{caption!r}: {state['controls'].get(caption)}, expected {KINDS[role]} in {parent!r}, "
+                f"{'enabled' if enabled else 'disabled'}, {'checked' if checked else 'clear'}"
+                for caption, role, parent, enabled, checked in check.INITIAL_STATE
+                if state["controls"].get(caption) != dict(kind=KINDS[role], parent=parent, enabled=enabled,
+                                                          checked=checked)]
+    if len(state["controls"]) != len(check.INITIAL_STATE) or state["focus"] != SELECT_STAMP:
+        problems.append(f"{sorted(state['controls'])}, the focus on {state['focus']!r}")
+    if problems:
+        fail("the window does not open as expected:\n    " + "\n    ".join(problems))
+    print(f"ok: all {len(check.INITIAL_STATE)} controls by caption, kind, container, enabled and checked state; the "
+          f"focus on {SELECT_STAMP!r}")
 
 
 def wait_focus(probe, target, checked=False):
@@ -84,17 +102,17 @@ def calculate_by_keyboard(probe):
     for key, target in check.KEYBOARD_RUN:
         press(key)
         wait_focus(probe, target, checked=key in ("Up", "Down"))
-    before = probe.state()
     for chord in ("ctrl+Up", "alt+Down", "shift+Down", "ctrl+Return", "shift+KP_Enter"):
         press(chord)
+    press("Up")  # once it has moved to the prompt, the chords before it have been handled
+    if result(wait_focus(probe, check.SELECT_POLARITY, checked=True)) != " 0":
+        fail("a chord with Ctrl or Shift pressed Calculate")
+    press("Down")
+    wait_focus(probe, "Inverted", checked=True)
     press("Return")
     poll("the result '16468'", lambda: result(probe.state()) == "16468")
-    after = probe.state()
-    if after["focus"] != before["focus"] or any(after["controls"][c]["checked"] != v["checked"]
-                                                for c, v in before["controls"].items() if c in after["controls"]):
-        fail("a chord with Ctrl, Alt or Shift moved the focus or a selection")
     press("ctrl+c")
-    poll("'16468' on the clipboard", lambda: probe.state()["clipboard"] == "16468")
+    poll("'16468' on the clipboard", lambda: probe.ask("clipboard") == [["16468"]])
     print(f"ok: {len(check.KEYBOARD_RUN) + 1} keys from start to '16468', chords that do nothing; Ctrl+C copies it")
 
 
@@ -107,11 +125,11 @@ def check_refusal(probe, layout, screenshots):
         press(key)
         wait_focus(probe, target, checked=key in ("Up", "space"))
     press("Return")
-    wanted = {"title": check.REFUSAL_TITLE, "texts": ["\r\n".join(check.REFUSAL_LINES)], "buttons": ["OK"]}
 
     def shown_over_the_window():
         state = probe.state()
         box, controls = state["box"], state["controls"]
+        wanted = dict(title=check.REFUSAL_TITLE, text="\r\n".join(check.REFUSAL_LINES), buttons=["OK"])
         if not box or {key: box[key] for key in wanted} != wanted or not box["icon"]:
             fail(f"the box is {box}, expected {wanted} with an icon")
         if state["enabled"] or not controls[SELECT_RATE]["checked"] or controls["9600"]["checked"]:
@@ -122,8 +140,7 @@ def check_refusal(probe, layout, screenshots):
         return state
 
     state = poll("the refusal box over the disabled window", shown_over_the_window)
-    x, y, width, height = state["box"]["icon"]
-    icon = check.screen_pixels(x, y, width, height)
+    icon = check.screen_pixels(*state["box"]["icon"])
     if not any(r > 200 and g > 160 and b < 100 for row in icon for r, g, b in zip(row[0::3], row[1::3], row[2::3])):
         fail("the box's icon shows no yellow: not the exclamation-mark warning")
     if screenshots:
@@ -134,8 +151,35 @@ def check_refusal(probe, layout, screenshots):
     if state["box"] or not state["controls"]["BS1"]["checked"] or state["controls"]["BS2"]["checked"]:
         fail("the click on BS2 behind the box changed the selection, or the box stayed")
     print(f"ok: after BS1 greys out 9600, Shift+Tab lands on {SELECT_RATE!r} and Space selects it; the box "
-          f"{check.REFUSAL_TITLE!r} with the two lines, a warning icon and one button 'OK', over the "
-          "disabled window; a click behind it changes nothing; Return closes it and the focus is back on 'BS1'")
+          f"{check.REFUSAL_TITLE!r} with the two lines, a warning icon and one button 'OK', over the disabled window; "
+          "a click behind it changes nothing; Return closes it and the focus is back on 'BS1'")
+
+
+def sweep(probe):
+    """Every module, rate, parity and polarity, each as a user reaches it: a BS2 first so that every rate can be
+    chosen, the rate, parity and polarity, then the module, so that a BS1 meets the fast rates it refuses."""
+    worked = re.findall(r"\{ *(\d+), *(-?\d+), *(-?\d+), *(-?\d+) *\}", (TESTS / "workedresults.h").read_text())
+    wrong, count = [], 0
+    for model, column in DIVIDEND_COLUMN.items():
+        for rate, *results in worked:
+            for parity, polarity in ((p, q) for p in PARITIES for q in POLARITIES):
+                for name in ("BS2", rate, parity, polarity, model):
+                    probe.ask(f"send {name}")
+                if column is not None:
+                    expected = str(int(results[column]) + PARITIES[parity] + POLARITIES[polarity])
+                else:
+                    expected = f"{'N' if POLARITIES[polarity] else 'T'}{rate}" if int(rate) <= 2400 else "refused"
+                got = result(probe.state()) if probe.ask(f"send {CALCULATE}") == [["done"]] else "refused"
+                if got == "refused":
+                    poll("the box", lambda: probe.state()["box"])
+                    probe.ask("send OK")
+                if got != expected:
+                    wrong.append(f"{model} {rate} {parity} {polarity}: {got}, expected {expected}")
+                count += 1
+    if count != 7 * 11 * 2 * 2 or wrong:
+        fail(f"of {count} combinations these differ from the worked results: {wrong}")
+    print(f"ok: all {count} combinations of module, rate, parity and polarity by clicks give the worked results, or "
+          "the refusal for a BS1 above 2400")
 
 
 def calculate_by_pointer(probe, layout):
@@ -150,21 +194,18 @@ def calculate_by_pointer(probe, layout):
 
 class Installation:
     """The package installed in the prefix, as a user finds it: the program under Program Files, the Start menu's
-    shortcut, and the entry under Apps with the version and the icon."""
-
-    APPS = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"  # the entries of Apps, with their versions
-    PRODUCTS = r"HKLM\Software\Classes\Installer\Products"  # ... and the icons of installed packages
+    shortcut (Wine puts a machine-wide package's into the user's Start menu, Windows into that of all users), and the
+    entry under Apps with the version and the icon."""
 
     def __init__(self, wine_run, msi, program):
-        self.wine_run, self.msi = wine_run, msi
-        self.drive = Path(os.environ["WINEPREFIX"]) / "drive_c"
+        self.wine_run, self.msi, self.drive = wine_run, msi, Path(os.environ["WINEPREFIX"]) / "drive_c"
         self.msiexec("/i")
-        icon = re.search(r"ProductIcon    REG_SZ    C:\\(.*)", self.registered(self.PRODUCTS, "ProductName"))
-        if (self.program_file().read_bytes() != Path(program).read_bytes() or not self.shortcuts()
-                or "DisplayVersion    REG_SZ    1.0.0.0" not in self.registered(self.APPS, "DisplayName")
-                or not icon or not (self.drive / icon.group(1).replace("\\", "/")).is_file()):
-            fail(f"the package installed {self.present()}, an entry under Apps "
-                 f"{self.registered(self.APPS, 'DisplayName')!r} and the icon {icon}")
+        apps, icon = self.registered()
+        if (self.files()[:1] != [self.drive / "Program Files/Tevrolin/tevrolin.exe"] or len(self.files()) != 2
+                or self.files()[0].read_bytes() != Path(program).read_bytes()
+                or "DisplayVersion    REG_SZ    1.0.0.0" not in apps or not icon
+                or not (self.drive / icon.group(1).replace("\\", "/")).is_file()):
+            fail(f"the package installed {self.files()}, an entry under Apps {apps!r} and the icon {icon}")
         print("ok: the package installs the program under Program Files, a Start menu shortcut and an entry under Apps "
               "with its version and icon")
         self.program = r"C:\Program Files\Tevrolin\tevrolin.exe"
@@ -173,27 +214,22 @@ class Installation:
         subprocess.run([self.wine_run, "msiexec", action, self.msi, "/qn"], check=True, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
 
-    def program_file(self):
-        return self.drive / "Program Files/Tevrolin/tevrolin.exe"
-
-    def shortcuts(self):
-        # Wine puts a machine-wide package's shortcut into the user's Start menu, Windows into that of all users.
-        return [*self.drive.glob("ProgramData/Microsoft/Windows/Start Menu/Programs/Tevrolin.lnk"),
+    def files(self):
+        return [*self.drive.glob("Program Files/Tevrolin/tevrolin.exe"),
+                *self.drive.glob("ProgramData/Microsoft/Windows/Start Menu/Programs/Tevrolin.lnk"),
                 *self.drive.glob("users/*/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Tevrolin.lnk")]
 
-    def present(self):
-        return [str(file) for file in [self.program_file(), *self.shortcuts()] if file.exists()]
-
-    def registered(self, key, name):
-        listed = subprocess.run([self.wine_run, "reg", "query", key, "/s"], capture_output=True, text=True,
-                                timeout=60).stdout
-        return next((block for block in listed.split("\n\n") if f"{name}    REG_SZ    {TITLE}" in block), "")
+    def registered(self):
+        """The program's entry under Apps, and the icon of its package."""
+        listed = subprocess.run([self.wine_run, "reg", "query", r"HKLM\Software", "/s", "/f", TITLE, "/d"],
+                                capture_output=True, text=True, timeout=60).stdout
+        apps = next((b for b in listed.split("\n\n") if "\\Uninstall\\" in b and "DisplayName" in b), "")
+        return apps, re.search(r"\\Installer\\Products\\.*\n.*ProductIcon    REG_SZ    C:\\(.*)", listed)
 
     def remove(self):
         self.msiexec("/x")
-        left = [*self.present(), self.registered(self.APPS, "DisplayName"), self.registered(self.PRODUCTS, "ProductName")]
-        if any(left):
-            fail(f"after removal there remain {left}")
+        if self.files() or any(self.registered()):
+            fail(f"after removal there remain {self.files()} and {self.registered()}")
         print("ok: removing the package takes the program, the shortcut and the entry under Apps away")
 
 
@@ -208,8 +244,7 @@ def main():
     args = parser.parse_args()
     scale = Fraction(args.dpi, 96)
 
-    work = tempfile.mkdtemp(prefix="tevrolin-wine-")
-    with open(f"{work}/display", "w+") as display:
+    with open(f"{tempfile.mkdtemp(prefix='tevrolin-wine-')}/display", "w+") as display:
         xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(display.fileno()), "-screen", "0", "1600x1200x24", "-dpi",
                                  str(args.dpi), "-nolisten", "tcp"], pass_fds=[display.fileno()],
                                 stderr=subprocess.DEVNULL)
@@ -222,11 +257,11 @@ def main():
     processes = [xvfb]
     try:
         # The screen's DPI; and windows that Wine places itself, since no window manager would answer it (it waits
-        # 2 s for each window it hides).
+        # 2 s for each window it hides). Wine's own services start with the first program and keep its output open:
+        # none of theirs is read.
         for key, value, kind, data in ((r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", args.dpi),
                                        (r"HKCC\Software\Fonts", "LogPixels", "REG_DWORD", args.dpi),
                                        (r"HKCU\Software\Wine\X11 Driver", "Managed", "REG_SZ", "N")):
-            # Wine's own services start with the first program and keep its output open: none of theirs is read.
             subprocess.run([wine_run, "reg", "add", key, "/v", value, "/t", kind, "/d", str(data), "/f"], check=True,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         installation = Installation(wine_run, args.msi, args.program) if args.msi else None
@@ -235,7 +270,7 @@ def main():
         processes.append(probe.process)
 
         size = [check.to_pixels(t, scale) for t in check.CLIENT_TWIPS]
-        state = poll("the window", lambda: probe.state())
+        state = poll("the window", probe.state)
         if state["client"][2:] != size or state["dpi"] != args.dpi:
             fail(f"the client area is {state['client'][2:]} at {state['dpi']} dpi, expected {size} at {args.dpi}")
         print(f"ok: window {TITLE!r} at {args.dpi} dpi, client area {size[0]}x{size[1]}")
@@ -246,11 +281,7 @@ def main():
             check_initial_state(state)
             calculate_by_keyboard(probe)
             check_refusal(probe, layout, args.screenshots)
-            sweep = probe.ask("sweep")
-            if sweep["combinations"] != 7 * 11 * 2 * 2 or sweep["wrong"]:
-                fail(f"of {sweep['combinations']} combinations these differ from the worked results: {sweep['wrong']}")
-            print(f"ok: all {sweep['combinations']} combinations of module, rate, parity and polarity by clicks give "
-                  "the worked results, or the refusal for a BS1 above 2400")
+            sweep(probe)
         calculate_by_pointer(probe, layout)
         probe.ask("close")
         if processes[1].wait(timeout=check.WAIT_SECONDS) != 0:

@@ -1,272 +1,157 @@
-// Reads the running Tevrolin window from another process, as an assistive tool does, and clicks its controls with
-// the buttons' own messages. Commands come one a line on standard input; each answer is one line of JSON.
+// Reads the running Tevrolin window from another process, as an assistive tool does, and presses its buttons with
+// their own message. Commands come one a line on standard input; answers are tab-separated lines, then "end".
 //
-//   state          the window: its client area on the screen, its DPI and enabled state; each control by caption with
-//                  its kind, container, enabled and checked state and screen rectangle; the focus; the message box
-//                  it owns, if any; the clipboard's text
-//   click CAPTION  a click on the control, posted
-//   sweep          every module, rate, parity and polarity through clicks and Calculate, against the worked results
+//   state          "window" X Y WIDTH HEIGHT (the client area on the screen) DPI ENABLED FOCUS; one
+//                  "control" line each: CAPTION KIND CONTAINER ENABLED CHECKED; "box" TITLE TEXT BUTTONS ICON RECT
+//                  for a box the window owns (its buttons' captions each followed by a comma) (rectangles as
+//                  X,Y,WIDTH,HEIGHT, the text's line breaks as \r\n)
+//   send CAPTION   a click on the control of the window or its box, answered "done" once its handler has run, "busy"
+//                  while it waits in a box
+//   click CAPTION  the same click, posted
+//   clipboard      the clipboard's text
 //   close          closes the window, as its title bar's close button does
-#include "form1.h"
-#include "workedresults.h"
+#include <windows.h>
 
-#include <algorithm>
 #include <iostream>
 #include <map>
-#include <sstream>
 #include <string>
-#include <vector>
 
 namespace {
 
-// As a JSON string; the window's texts are ASCII.
-std::string quote(const std::wstring &text)
+HWND g_window = nullptr;
+
+std::string text(HWND window)
 {
-    std::ostringstream out;
-    out << '"';
-    for (const wchar_t c : text) {
-        if (c == L'"' || c == L'\\')
-            out << '\\';
-        if (c == L'\r' || c == L'\n')
-            out << (c == L'\r' ? "\\r" : "\\n");
-        else
-            out << char(c);
-    }
-    out << '"';
-    return out.str();
+    wchar_t wide[256] = {};
+    GetWindowTextW(window, wide, 256); // WM_GETTEXT, which Windows carries between processes
+    std::string narrow;
+    for (const wchar_t *c = wide; *c; ++c) // the window's texts are ASCII
+        narrow += *c == L'\r' ? "\\r" : *c == L'\n' ? "\\n" : std::string(1, char(*c));
+    return narrow;
 }
 
-std::wstring textOf(HWND window)
-{
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256); // WM_GETTEXT, which Windows carries between processes
-    return text;
-}
-
-// A window by its text, or by its class where it has none.
-std::wstring nameOf(HWND window)
-{
-    wchar_t name[64] = L"<";
-    GetClassNameW(window, name + 1, 62);
-    return textOf(window).empty() ? std::wstring(name) + L">" : textOf(window);
-}
-
-std::string rectOf(HWND window)
+std::string rect(HWND window)
 {
     RECT r{};
     GetWindowRect(window, &r);
-    std::ostringstream out;
-    out << '[' << r.left << ',' << r.top << ',' << r.right - r.left << ',' << r.bottom - r.top << ']';
-    return out.str();
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right - r.left) + "," +
+           std::to_string(r.bottom - r.top);
 }
 
-HWND mainWindow()
+const char *kind(HWND control)
 {
-    return FindWindowW(L"Tevrolin", L"Tevrolin");
-}
-
-std::map<std::wstring, HWND> controlsByCaption(HWND main)
-{
-    std::map<std::wstring, HWND> found;
-    EnumChildWindows(
-        main,
-        [](HWND child, LPARAM into) -> BOOL {
-            (*reinterpret_cast<std::map<std::wstring, HWND> *>(into))[textOf(child)] = child;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-const char *kindOf(HWND control)
-{
-    wchar_t name[32] = {};
-    GetClassNameW(control, name, 32);
+    wchar_t name[16] = {};
+    GetClassNameW(control, name, 16);
     const auto type = GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
-    if (std::wstring(name) != L"Button")
-        return "label";
+    if (lstrcmpiW(name, L"Button") != 0)
+        return (GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) == SS_ICON ? "icon" : "label";
     return type == BS_GROUPBOX ? "frame" : type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON ? "option" : "button";
 }
 
-HWND ownedBox(HWND main)
+// Calls `each` for every window inside `parent`, frames' contents included.
+template <class Each> void children(HWND parent, Each each)
 {
-    std::pair<HWND, HWND> search{ main, nullptr };
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM call) -> BOOL {
+            (*reinterpret_cast<Each *>(call))(child);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&each));
+}
+
+HWND box();
+
+// The window's control with this caption, or the box's. The window's captions stay as they are, but the result's.
+HWND control(const std::string &caption)
+{
+    static std::map<std::string, HWND> known;
+    if (IsWindow(known[caption]) && GetAncestor(known[caption], GA_ROOT) == g_window)
+        return known[caption];
+    HWND found = nullptr;
+    for (HWND parent : { g_window, box() })
+        if (parent)
+            children(parent, [&](HWND child) { found = found ? found : text(child) == caption ? child : nullptr; });
+    return known[caption] = found;
+}
+
+HWND box()
+{
+    std::pair<HWND, HWND> search{ g_window, nullptr };
     EnumWindows(
         [](HWND window, LPARAM into) -> BOOL {
-            auto &[owner, box] = *reinterpret_cast<std::pair<HWND, HWND> *>(into);
-            if (GetWindow(window, GW_OWNER) == owner && IsWindowVisible(window))
-                box = window;
-            return box == nullptr;
+            auto &[owner, found] = *reinterpret_cast<std::pair<HWND, HWND> *>(into);
+            found = GetWindow(window, GW_OWNER) == owner && IsWindowVisible(window) ? window : found;
+            return !found;
         },
         reinterpret_cast<LPARAM>(&search));
     return search.second;
 }
 
-// Items joined by commas, for JSON arrays and objects.
-struct List {
-    List() { out << std::boolalpha; }
-    std::ostringstream out;
-    std::ostream &next()
-    {
-        if (any)
-            out << ',';
-        any = true;
-        return out;
-    }
-    std::string str() const { return out.str(); }
-    bool any = false;
-};
-
-std::string boxState(HWND box)
+std::string clipboard()
 {
-    List texts, buttons;
-    std::string icon = "null";
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (std::string(kindOf(child)) == "button")
-            buttons.next() << quote(textOf(child));
-        else if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-            icon = rectOf(child);
-        else if (!textOf(child).empty())
-            texts.next() << quote(textOf(child));
+    std::string copied;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT))
+            for (auto *c = static_cast<const wchar_t *>(GlobalLock(data)); *c; ++c)
+                copied += char(*c);
+        CloseClipboard();
     }
-    std::ostringstream out;
-    out << "{\"title\":" << quote(textOf(box)) << ",\"texts\":[" << texts.str() << "],\"buttons\":[" << buttons.str()
-        << "],\"icon\":" << icon << ",\"rect\":" << rectOf(box) << '}';
-    return out.str();
+    return copied;
 }
 
-std::string clipboardText()
+void state()
 {
-    std::string text = "null";
-    if (!OpenClipboard(nullptr))
-        return text;
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        text = quote(static_cast<const wchar_t *>(GlobalLock(data)));
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
-}
-
-std::string state()
-{
-    HWND main = mainWindow();
-    if (!main || !IsWindowVisible(main))
-        return "null";
+    if (!g_window || !IsWindowVisible(g_window))
+        return;
     POINT origin{};
-    ClientToScreen(main, &origin);
+    ClientToScreen(g_window, &origin);
     RECT client{};
-    GetClientRect(main, &client);
+    GetClientRect(g_window, &client);
     GUITHREADINFO thread{};
     thread.cbSize = sizeof thread;
-    GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &thread);
-
-    List controls;
-    for (const auto &[caption, control] : controlsByCaption(main))
-        controls.next() << quote(caption) << ":{\"kind\":\"" << kindOf(control)
-                        << "\",\"parent\":" << quote(textOf(GetParent(control)))
-                        << ",\"enabled\":" << bool(IsWindowEnabled(control))
-                        << ",\"checked\":" << (SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED)
-                        << ",\"rect\":" << rectOf(control) << '}';
-    HWND box = ownedBox(main);
-    std::ostringstream out;
-    out << std::boolalpha << "{\"client\":[" << origin.x << ',' << origin.y << ',' << client.right << ','
-        << client.bottom << "],\"dpi\":" << GetDpiForWindow(main) << ",\"enabled\":" << bool(IsWindowEnabled(main))
-        << ",\"controls\":{" << controls.str()
-        << "},\"focus\":" << (thread.hwndFocus ? quote(nameOf(thread.hwndFocus)) : "null")
-        << ",\"box\":" << (box ? boxState(box) : "null") << ",\"clipboard\":" << clipboardText() << '}';
-    return out.str();
-}
-
-// Every combination a user can reach, each as a user reaches it: a BS2 first so that every rate can be chosen, the
-// rate, parity and polarity, then the module, so that a BS1 meets the fast rates it refuses; then Calculate. Answers
-// the number of combinations and each one whose result differs from the worked results.
-std::string sweep()
-{
-    struct Model {
-        const wchar_t *caption;
-        int column; // of the worked results; -1 for a BS1
-    };
-    const Model models[] = { { L"BS1", -1 }, { L"BS2", 0 },   { L"BS2e", 0 }, { L"BS2sx", 1 },
-                             { L"BS2p", 1 }, { L"BS2pe", 0 }, { L"BS2px", 2 } };
-    const std::pair<const wchar_t *, int> parities[] = { { L"8 bit, no parity", 0 }, { L"7 bit, even parity", 8192 } };
-    const std::pair<const wchar_t *, int> polarities[] = { { L"Inverted", 16384 }, { L"True", 0 } };
-
-    HWND main = mainWindow();
-    auto controls = controlsByCaption(main);
-    HWND calculate = controls.at(L"Calculate Baud Mode ");
-    const auto labelRow = std::ranges::find(kControls, controls::BaudModeDecimalLabel, &ControlRow::name);
-    HWND label = GetDlgItem(main, kFirstControlId + int(labelRow - kControls.begin()));
-    const auto click = [&](const std::wstring &caption) { SendMessageW(controls.at(caption), BM_CLICK, 0, 0); };
-    const auto waitFor = [](auto done) {
-        for (int i = 0; i < 200 && !done(); ++i)
-            Sleep(10);
-        return done();
-    };
-
-    int combinations = 0;
-    List wrong;
-    for (const auto &model : models)
-        for (const auto &result : kWorkedResults)
-            for (const auto &[parity, parityValue] : parities)
-                for (const auto &[polarity, polarityValue] : polarities) {
-                    const auto rate = std::to_wstring(int(result.rate));
-                    for (const auto &caption : { std::wstring(L"BS2"), rate, std::wstring(parity),
-                                                 std::wstring(polarity), std::wstring(model.caption) })
-                        click(caption);
-                    std::wstring expected;
-                    if (model.column >= 0) {
-                        const int worked[] = { result.at1000000, result.at2500000, result.at4000000 };
-                        expected = std::to_wstring(worked[model.column] + parityValue + polarityValue);
-                    } else if (result.rate <= 2400) {
-                        expected = (polarityValue ? L"N" : L"T") + rate;
-                    }
-                    // A refused rate's handler waits in its box, which is closed here; any other click returns
-                    // once its handler is done.
-                    std::wstring got;
-                    DWORD_PTR ignored = 0;
-                    if (expected.empty())
-                        PostMessageW(calculate, BM_CLICK, 0, 0);
-                    if (expected.empty() ||
-                        !SendMessageTimeoutW(calculate, BM_CLICK, 0, 0, SMTO_NORMAL, 2000, &ignored)) {
-                        HWND box = waitFor([&] { return ownedBox(main); }) ? ownedBox(main) : nullptr;
-                        got = box ? L"refused" : textOf(label);
-                        if (box)
-                            SendMessageW(box, WM_COMMAND, IDOK, 0);
-                        waitFor([&] { return !ownedBox(main) && IsWindowEnabled(main); });
-                    } else {
-                        got = textOf(label);
-                    }
-                    if (got != (expected.empty() ? L"refused" : expected))
-                        wrong.next() << quote(std::wstring(model.caption) + L" " + rate + L" " + parity + L" " +
-                                              polarity + L": " + got);
-                    ++combinations;
-                }
-    std::ostringstream out;
-    out << "{\"combinations\":" << combinations << ",\"wrong\":[" << wrong.str() << "]}";
-    return out.str();
+    GetGUIThreadInfo(GetWindowThreadProcessId(g_window, nullptr), &thread);
+    std::cout << "window\t" << origin.x << '\t' << origin.y << '\t' << client.right << '\t' << client.bottom << '\t'
+              << GetDpiForWindow(g_window) << '\t' << bool(IsWindowEnabled(g_window)) << '\t'
+              << (thread.hwndFocus ? text(thread.hwndFocus) : "") << '\n';
+    children(g_window, [](HWND child) {
+        std::cout << "control\t" << text(child) << '\t' << kind(child) << '\t' << text(GetParent(child)) << '\t'
+                  << bool(IsWindowEnabled(child)) << '\t' << (SendMessageW(child, BM_GETCHECK, 0, 0) == BST_CHECKED)
+                  << '\n';
+    });
+    if (HWND shown = box()) {
+        std::string texts, buttons, icon;
+        children(shown, [&](HWND child) {
+            const std::string what = kind(child);
+            (what == "button" ? buttons : what == "icon" ? icon : texts) += what == "icon" ? rect(child) : text(child);
+            buttons += what == "button" ? "," : "";
+        });
+        std::cout << "box\t" << text(shown) << '\t' << texts << '\t' << buttons << '\t' << icon << '\t' << rect(shown)
+                  << '\n';
+    }
 }
 
 } // namespace
 
 int main()
 {
-    std::string line;
-    while (std::getline(std::cin, line)) {
-        std::string answer = "{\"error\":\"unknown command\"}";
+    std::cout << std::boolalpha;
+    for (std::string line; std::getline(std::cin, line); std::cout << "end" << std::endl) {
+        const auto argument = line.substr(line.find(' ') + 1);
+        g_window = FindWindowW(L"Tevrolin", L"Tevrolin");
         if (line == "state") {
-            answer = state();
-        } else if (line.rfind("click ", 0) == 0) {
-            const auto controls = controlsByCaption(mainWindow());
-            const auto found = controls.find(std::wstring(line.begin() + 6, line.end()));
-            answer = found == controls.end() ? "{\"error\":\"no such control\"}" : "{}";
-            if (found != controls.end())
-                PostMessageW(found->second, BM_CLICK, 0, 0);
-        } else if (line == "sweep") {
-            answer = sweep();
+            state();
+        } else if (line == "clipboard") {
+            std::cout << clipboard() << '\n';
+        } else if (line.starts_with("send ")) {
+            DWORD_PTR ignored = 0;
+            std::cout << (SendMessageTimeoutW(control(argument), BM_CLICK, 0, 0, SMTO_NORMAL, 300, &ignored) ? "done"
+                                                                                                             : "busy")
+                      << '\n';
+        } else if (line.starts_with("click ")) {
+            PostMessageW(control(argument), BM_CLICK, 0, 0);
         } else if (line == "close") {
-            answer = PostMessageW(mainWindow(), WM_CLOSE, 0, 0) ? "{}" : "{\"error\":\"no window\"}";
+            PostMessageW(g_window, WM_CLOSE, 0, 0);
         }
-        std::cout << answer << std::endl;
     }
 }
