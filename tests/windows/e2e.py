@@ -28,6 +28,9 @@ KINDS = {check.PANEL: "frame", check.RADIO: "option", check.BUTTON: "button", ch
 # Each module's column of the worked results; a BS1 has none.
 DIVIDEND_COLUMN = {"BS1": None, "BS2": 0, "BS2e": 0, "BS2sx": 1, "BS2p": 1, "BS2pe": 0, "BS2px": 2}
 PARITIES, POLARITIES = {"8 bit, no parity": 0, "7 bit, even parity": 8192}, {"Inverted": 16384, "True": 0}
+# The system's colours: Wine's own, and a black high-contrast scheme.
+SCHEMES = {96: {"ButtonFace": "245 245 245", "ButtonText": "0 0 0", "WindowText": "0 0 0", "GrayText": "166 166 166"},
+           144: {"ButtonFace": "0 0 0", "ButtonText": "255 255 255", "WindowText": "255 255 255", "GrayText": "0 255 0"}}
 
 
 class Probe:
@@ -246,9 +249,15 @@ def main():
         # The screen's DPI; and windows that Wine places itself, since no window manager would answer it (it waits
         # 2 s for each window it hides). Wine's own services start with the first program and keep its output open:
         # none of theirs is read.
+        # At 144 dpi also a black high-contrast scheme, which the window must follow; as on Windows, it turns the
+        # visual styles off.
         for key, value, kind, data in ((r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", args.dpi),
                                        (r"HKCC\Software\Fonts", "LogPixels", "REG_DWORD", args.dpi),
-                                       (r"HKCU\Software\Wine\X11 Driver", "Managed", "REG_SZ", "N")):
+                                       (r"HKCU\Software\Wine\X11 Driver", "Managed", "REG_SZ", "N"),
+                                       (r"HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager",
+                                        "ThemeActive", "REG_SZ", int(args.dpi == 96)),
+                                       *((r"HKCU\Control Panel\Colors", name, "REG_SZ", colour) for name, colour
+                                         in SCHEMES[args.dpi].items())):
             subprocess.run([wine_run, "reg", "add", key, "/v", value, "/t", kind, "/d", str(data), "/f"], check=True,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         installation = Installation(wine_run, args.msi, args.program) if args.msi else None
@@ -261,6 +270,10 @@ def main():
         if state["client"][2:] != size or state["dpi"] != args.dpi:
             fail(f"the client area is {state['client'][2:]} at {state['dpi']} dpi, expected {size} at {args.dpi}")
         print(f"ok: window {TITLE!r} at {args.dpi} dpi, client area {size[0]}x{size[1]}")
+        point = [origin + check.to_pixels(t * 15, scale) for origin, t in zip(state["client"], check.BACKGROUND_SAMPLE)]
+        colour = " ".join(map(str, check.pixel(*point)))
+        if colour != SCHEMES[args.dpi]["ButtonFace"]:
+            fail(f"the window's background is {colour}, not the scheme's {SCHEMES[args.dpi]['ButtonFace']}")
         if args.screenshots:
             screenshot(f"{args.screenshots}/tevrolin-windows-{args.dpi}dpi.png")
         layout = check.Layout(state["client"][:2], scale)
