@@ -1,8 +1,15 @@
 #include "loadstep.h"
 
-#include "controltable.h"
 #include "runtimeerror.h"
 #include "windowoperations.h"
+
+Twips withSide(Twips geometry, WindowLayout::Side side, int twips)
+{
+    using enum WindowLayout::Side;
+    (side == Height ? geometry.height : side == Left ? geometry.left : side == Top ? geometry.top : geometry.width) =
+        twips;
+    return geometry;
+}
 
 void runLoadStep(WindowLayout &layout, WindowOperations &window)
 {

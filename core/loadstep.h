@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controltable.h"
+
 #include <array>
 #include <string_view>
 
@@ -19,6 +21,9 @@ public:
     // One side of a control's rectangle, in twips from the top-left corner of its container.
     [[nodiscard]] virtual bool SetSide(std::string_view control, Side side, int twips) = 0;
 };
+
+// The rectangle with one of its sides changed.
+Twips withSide(Twips geometry, WindowLayout::Side side, int twips);
 
 // The load step, run once before the window is first shown: the window's scale, the geometry of the frames and the
 // module options block by block (Height, Left, Top, Width), then the four prompt options selected. The first change

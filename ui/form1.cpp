@@ -180,9 +180,8 @@ bool Form1::SetSide(std::string_view control, Side side, int twips)
     auto *target = find(control);
     if (!target || twips < 0 || !allowed(kSideNames[int(side)], control))
         return false;
-    auto &g = target->geometry;
-    (side == Side::Height ? g.height : side == Side::Left ? g.left : side == Side::Top ? g.top : g.width) = twips;
-    target->widget->setGeometry(toPixelRect(g));
+    target->geometry = withSide(target->geometry, side, twips);
+    target->widget->setGeometry(toPixelRect(target->geometry));
     return true;
 }
 

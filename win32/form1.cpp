@@ -409,8 +409,7 @@ bool Form1::SetSide(std::string_view control, Side side, int twips)
     auto *target = find(control);
     if (!target || twips < 0 || !allowed(kSideNames[int(side)], control))
         return false;
-    auto &g = target->geometry;
-    (side == Side::Height ? g.height : side == Side::Left ? g.left : side == Side::Top ? g.top : g.width) = twips;
+    target->geometry = withSide(target->geometry, side, twips);
     return place(std::size_t(target - m_controls.data()), dpi());
 }
 
