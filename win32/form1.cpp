@@ -449,14 +449,8 @@ bool Form1::SetCaption(std::string_view text)
 
 bool Form1::ShowMessage(std::string_view prompt, int style, std::string_view title)
 {
-    if (!allowed("ShowMessage", {}))
-        return false;
-    // The box takes the focus, and the window, disabled under it, drops its own: it comes back where it was.
-    HWND focus = GetFocus();
-    const bool shown = present(widen(prompt), widen(title), UINT(style)) != 0;
-    if (focus && IsWindow(focus))
-        SetFocus(focus);
-    return shown;
+    // The box takes the focus, which comes back where it was as the window is activated again.
+    return allowed("ShowMessage", {}) && present(widen(prompt), widen(title), UINT(style)) != 0;
 }
 
 int Form1::present(const std::wstring &text, const std::wstring &title, UINT style)
