@@ -12,20 +12,14 @@
 
 namespace {
 
+// A control by its name: its identifier within its container, the window or a frame.
 HWND child(HWND window, std::string_view name)
 {
-    std::pair<int, HWND> search{
-        kFirstControlId + int(std::ranges::find(kControls, name, &ControlRow::name) - kControls.begin()), nullptr
+    const auto id = [](std::string_view of) {
+        return kFirstControlId + int(std::ranges::find(kControls, of, &ControlRow::name) - kControls.begin());
     };
-    EnumChildWindows(
-        window,
-        [](HWND candidate, LPARAM into) -> BOOL {
-            auto &[id, found] = *reinterpret_cast<std::pair<int, HWND> *>(into);
-            found = GetDlgCtrlID(candidate) == id ? candidate : found;
-            return !found;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.second;
+    const auto container = std::ranges::find(kControls, name, &ControlRow::name)->container;
+    return GetDlgItem(container.empty() ? window : GetDlgItem(window, id(container)), id(name));
 }
 
 struct Window {
