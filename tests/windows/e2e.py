@@ -211,10 +211,14 @@ class Installation:
 
     def registered(self):
         """The program's entry under Apps, and the icon of its package."""
-        listed = subprocess.run([self.wine_run, "reg", "query", r"HKLM\Software", "/s", "/f", TITLE, "/d"],
-                                capture_output=True, text=True, timeout=60).stdout
-        apps = next((b for b in listed.split("\n\n") if "\\Uninstall\\" in b and "DisplayName" in b), "")
-        return apps, re.search(r"\\Installer\\Products\\.*\n.*ProductIcon    REG_SZ    C:\\(.*)", listed)
+        def block(key, name):
+            listed = subprocess.run([self.wine_run, "reg", "query", key, "/s"], capture_output=True, text=True,
+                                    timeout=60).stdout
+            return next((b for b in listed.split("\n\n") if f"{name}    REG_SZ    {TITLE}" in b), "")
+
+        return (block(r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall", "DisplayName"),
+                re.search(r"ProductIcon    REG_SZ    C:\\(.*)",
+                          block(r"HKLM\Software\Classes\Installer\Products", "ProductName")))
 
     def remove(self):
         self.msiexec("/x")
