@@ -115,6 +115,12 @@ void Form1Test::loadStepChangesOnlyTheTwoSpecialGeometries()
     QCOMPARE(widget("OptionButtonTrue")->geometry(), QRect(727, 92, 81, 33));
     QCOMPARE(widget("OptionButton115200")->geometry(), QRect(39, 362, 81, 33));
 
+    // A maximize lifts the fixed size only while it lasts.
+    m_window->showMaximized();
+    QTRY_COMPARE(m_window->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    m_window->showNormal();
+    QTRY_COMPARE(m_window->maximumSize(), QSize(918, 545));
+
     Form1 created;
     QCOMPARE(created.findChild<QWidget *>(u"OptionButtonSelectStamp"_s)->width(), 169);
     QCOMPARE(created.findChild<QWidget *>(u"BS2pxOptionButton"_s)->x(), 32);
@@ -175,6 +181,8 @@ void Form1Test::startStateByGroup()
     for (const char *on : { "ModuleFrame", "BaudFRame", "ParityFrame", "Polarity", "Label1" })
         QVERIFY2(widget(on)->isEnabled(), on);
     QVERIFY(!widget("CalculateCommandButton")->isEnabled());
+    // The one Return presses, drawn so and reported so to screen readers.
+    QVERIFY(QAccessible::queryAccessibleInterface(widget("CalculateCommandButton"))->state().defaultButton);
     QVERIFY(!widget("BaudModeDecimalLabel")->isEnabled());
     QCOMPARE(widget<QLabel>("BaudModeDecimalLabel")->alignment(), Qt::AlignCenter);
     QCOMPARE(widget<QLabel>("Label1")->alignment(), Qt::AlignCenter);

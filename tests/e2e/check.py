@@ -573,14 +573,16 @@ def check_background(origin, desktop):
 
 def check_following_color_scheme(origin):
     """Under GNOME's own style: the user switches to light and back to dark in the desktop's settings, and the open
-    window follows each time."""
+    window follows each time. A preference in another type than the setting's uint32 is no preference: the desktop's
+    own light palette."""
     bus = Gio.bus_get_sync(Gio.BusType.SESSION)
     point = (origin[0] + BACKGROUND_SAMPLE[0], origin[1] + BACKGROUND_SAMPLE[1])
-    for scheme, expected in ((2, WINDOW_BACKGROUND["plain"]), (1, WINDOW_BACKGROUND["gnome-style-dark"])):
+    light, dark = WINDOW_BACKGROUND["plain"], WINDOW_BACKGROUND["gnome-style-dark"]
+    for scheme, expected in ((GLib.Variant("u", 2), light), (GLib.Variant("u", 1), dark), (GLib.Variant("i", 1), light)):
         bus.call_sync("org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop", "org.tevrolin.TestPortal",
-                      "SetColorScheme", GLib.Variant("(u)", (scheme,)), None, Gio.DBusCallFlags.NONE, 5000, None)
+                      "SetColorScheme", GLib.Variant("(v)", (scheme,)), None, Gio.DBusCallFlags.NONE, 5000, None)
         poll(f"the window's background to turn {expected} for colour scheme {scheme}", lambda: pixel(*point) == expected)
-    print("ok: the open window follows the user's change to light and back to dark")
+    print("ok: the open window follows the user's change to light and back to dark, and an int32 1 is no wish for dark")
 
 
 def icon_sizes(title):
@@ -593,6 +595,24 @@ def icon_sizes(title):
         sizes.append((values[at], values[at + 1]))
         at += 2 + values[at] * values[at + 1]
     return sizes
+
+
+# What the window asks of a window manager, as X properties: a fixed size, and (Motif's functions and decorations)
+# move, minimize and close with a title bar, but neither maximize nor resize handles.
+HINTS = {
+    "WM_NORMAL_HINTS": ["program specified minimum size: 918 by 545", "program specified maximum size: 918 by 545"],
+    "_MOTIF_WM_HINTS": ["_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x2e, 0x3e, 0x0, 0x0"],
+    "_NET_WM_WINDOW_TYPE": ["_NET_WM_WINDOW_TYPE(ATOM) = _NET_WM_WINDOW_TYPE_NORMAL"],
+}
+
+
+def check_hints():
+    window_id = re.search(r"Window id: (\S+)", run("xwininfo", "-name", TITLE)).group(1)
+    for name, lines in HINTS.items():
+        found = [line.strip() for line in run("xprop", "-id", window_id, name).splitlines()]
+        if not set(lines) <= set(found):
+            fail(f"the window's {name} is {found!r}, expected {lines!r}")
+    print("ok: the window asks for a fixed size and a normal window's title bar with no maximize")
 
 
 def check_icon():
@@ -780,6 +800,7 @@ def main():
     origin = wait_for_window(scale)
     if scale == 1:
         check_background(origin, args.desktop)
+        check_hints()
         check_icon()
         if args.desktop == "gnome-style-dark":
             check_following_color_scheme(origin)
