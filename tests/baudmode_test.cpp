@@ -87,10 +87,11 @@ TEST(BaudModeTest, FloatingPointFaultsFailWithoutACaption)
         SCOPED_TRACE(c.what);
         std::feclearexcept(FE_ALL_EXCEPT);
         std::feraiseexcept(FE_INEXACT);
+        const int callers = std::fetestexcept(FE_ALL_EXCEPT); // none where nothing keeps the flags, as under valgrind
         EXPECT_THROW(CalculateBaudMode("BS2", c.dividend, c.rate, c.parity, c.polarity), FloatingPointError);
         // The caller's floating-point flags are left as they were found, and no trap is left armed: the next inexact
         // division goes through.
-        EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), FE_INEXACT);
+        EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), callers);
         EXPECT_EQ(caption("BS2", 1000000, 9600, kNoParity, kTrue), "84");
     }
 }
