@@ -3,7 +3,6 @@
 #include "resource.h"
 #include "runtimeerror.h"
 
-#include <commctrl.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -147,9 +146,11 @@ void Form1::createControl(std::size_t index, int dpi)
         reinterpret_cast<HMENU>(INT_PTR(kFirstControlId + int(index))), GetModuleHandleW(nullptr), nullptr);
     if (!control)
         throw RuntimeError("Windows could not create the control " + std::string(row.name) + ".");
-    // A frame's children report to the frame; it hands their news on to the window.
+    // A frame's children report to the frame; it hands their news on to the window. It stays a BUTTON, which screen
+    // readers know as a group, with a procedure in front of the class's own.
     if (row.kind == Kind::Frame)
-        SetWindowSubclass(control, frameProc, 0, 0);
+        s_buttonProc =
+            reinterpret_cast<WNDPROC>(SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&frameProc)));
     m_controls[index] = { control, row.geometry };
 }
 
@@ -171,7 +172,7 @@ LRESULT CALLBACK Form1::windowProc(HWND window, UINT message, WPARAM wParam, LPA
     return self->onMessage(message, wParam, lParam);
 }
 
-LRESULT CALLBACK Form1::frameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+LRESULT CALLBACK Form1::frameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_COMMAND:
@@ -179,7 +180,7 @@ LRESULT CALLBACK Form1::frameProc(HWND frame, UINT message, WPARAM wParam, LPARA
     case WM_CTLCOLORSTATIC:
         return SendMessageW(GetParent(frame), message, wParam, lParam);
     default:
-        return DefSubclassProc(frame, message, wParam, lParam);
+        return CallWindowProcW(s_buttonProc, frame, message, wParam, lParam);
     }
 }
 

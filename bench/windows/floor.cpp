@@ -1,7 +1,7 @@
 // The floor for tevrolin.exe's start-up: the plainest Win32 window of the same client size with the same 33 controls,
-// of the same classes, geometry, captions, fonts and enabled states, and the same resources, and nothing else: no
-// load step, no tab stops kept, no click handling, no logic. Whatever tevrolin.exe costs beyond it is the program's
-// own.
+// of the same classes, geometry, captions, fonts and enabled states, and the same resources and icons, and nothing
+// else: no load step, no tab stops kept, no click handling, no logic. Whatever tevrolin.exe costs beyond it is the
+// program's own.
 #include "controltable.h"
 
 #include <windows.h>
@@ -25,6 +25,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
     };
     windowClass.hInstance = instance;
     windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    windowClass.hIconSm =
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                      GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = L"TevrolinFloor";
