@@ -6,8 +6,10 @@
 Twips withSide(Twips geometry, WindowLayout::Side side, int twips)
 {
     using enum WindowLayout::Side;
-    (side == Height ? geometry.height : side == Left ? geometry.left : side == Top ? geometry.top : geometry.width) =
-        twips;
+    (side == Height ? geometry.height
+     : side == Left ? geometry.left
+     : side == Top  ? geometry.top
+                    : geometry.width) = twips;
     return geometry;
 }
 

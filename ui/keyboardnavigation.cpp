@@ -1,5 +1,7 @@
 #include "keyboardnavigation.h"
 
+#include "optiongroup.h"
+
 #include <QAbstractButton>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -42,24 +44,13 @@ const KeyboardNavigation::Stop *KeyboardNavigation::stopOf(const QWidget *widget
 
 QAbstractButton *KeyboardNavigation::landing(const Stop &stop)
 {
-    const auto enabled = [](const QAbstractButton *member) { return member->isEnabled(); };
-    const auto checked = std::ranges::find_if(stop.members, &QAbstractButton::isChecked);
-    if (checked != stop.members.end() && enabled(*checked))
-        return *checked;
-    const auto first = std::ranges::find_if(stop.members, enabled);
-    return first == stop.members.end() ? nullptr : *first;
+    return optiongroup::landing(stop.members, &QAbstractButton::isEnabled, &QAbstractButton::isChecked)
+        .value_or(nullptr);
 }
 
-QAbstractButton *KeyboardNavigation::neighbour(const Stop &group, const QAbstractButton *from, int step)
+QAbstractButton *KeyboardNavigation::neighbour(const Stop &group, QAbstractButton *from, int step)
 {
-    const auto count = int(group.members.size());
-    const auto at = int(std::ranges::find(group.members, from) - group.members.begin());
-    for (int i = 1; i < count; ++i) {
-        auto *member = group.members[std::size_t(((at + step * i) % count + count) % count)];
-        if (member->isEnabled())
-            return member;
-    }
-    return nullptr;
+    return optiongroup::neighbour(group.members, from, step, &QAbstractButton::isEnabled).value_or(nullptr);
 }
 
 QAbstractButton *KeyboardNavigation::nextStop(const QWidget *from, bool forward) const

@@ -51,7 +51,7 @@ private:
 
     const Stop *stopOf(const QWidget *widget) const;
     static QAbstractButton *landing(const Stop &stop);
-    static QAbstractButton *neighbour(const Stop &group, const QAbstractButton *from, int step);
+    static QAbstractButton *neighbour(const Stop &group, QAbstractButton *from, int step);
 
     std::vector<Stop> m_stops; // in tab order
     QPushButton *m_default = nullptr;

@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "optiongroup.h"
 #include "resource.h"
 #include "runtimeerror.h"
 
@@ -245,21 +246,17 @@ void Form1::checkOnly(std::size_t index)
 
 void Form1::refreshTabStops()
 {
-    // Each group is one Tab stop: its checked option while that is enabled, otherwise its first enabled one. A group
-    // with nothing enabled has none, and Tab passes it by.
+    // Each group is one Tab stop, where Tab enters it; a group with nothing enabled has none, and Tab passes it by.
+    const auto enabled = [this](std::size_t m) { return IsWindowEnabled(m_controls[m].window) != FALSE; };
+    const auto checked = [this](std::size_t m) { return Button_GetCheck(m_controls[m].window) == BST_CHECKED; };
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         if (kControls[i].kind != Kind::OptionButton || !isFirstOfGroup(i))
             continue;
         const auto members = groupOf(i);
-        const auto enabled = [this](std::size_t m) { return IsWindowEnabled(m_controls[m].window) != FALSE; };
-        auto stop = std::ranges::find_if(
-            members, [&](std::size_t m) { return enabled(m) && Button_GetCheck(m_controls[m].window) == BST_CHECKED; });
-        if (stop == members.end())
-            stop = std::ranges::find_if(members, enabled);
-        for (auto m = members.begin(); m != members.end(); ++m) {
-            HWND option = m_controls[*m].window;
-            const LONG style = GetWindowLongW(option, GWL_STYLE);
-            SetWindowLongW(option, GWL_STYLE, m == stop ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+        const auto stop = optiongroup::landing(members, enabled, checked);
+        for (const auto m : members) {
+            const LONG style = GetWindowLongW(m_controls[m].window, GWL_STYLE);
+            SetWindowLongW(m_controls[m].window, GWL_STYLE, m == stop ? style | WS_TABSTOP : style & ~WS_TABSTOP);
         }
     }
 }
@@ -269,16 +266,11 @@ bool Form1::moveInGroup(HWND from, int step)
     const auto index = std::size_t(GetDlgCtrlID(from) - kFirstControlId);
     if (index >= kControls.size() || kControls[index].kind != Kind::OptionButton)
         return false; // Calculate: the dialog manager's, which keeps it where it is
-    const auto members = groupOf(index);
-    const auto count = int(members.size());
-    const auto at = int(std::ranges::find(members, index) - members.begin());
-    for (int i = 1; i < count; ++i) {
-        const auto next = members[std::size_t(((at + step * i) % count + count) % count)];
-        if (IsWindowEnabled(m_controls[next].window)) {
-            SetFocus(m_controls[next].window);
-            onClicked(next); // selects it, and runs its handler as a click does
-            return true;
-        }
+    const auto next = optiongroup::neighbour(
+        groupOf(index), index, step, [this](std::size_t m) { return IsWindowEnabled(m_controls[m].window) != FALSE; });
+    if (next) {
+        SetFocus(m_controls[*next].window);
+        onClicked(*next); // selects it, and runs its handler as a click does
     }
     return true;
 }
