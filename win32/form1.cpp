@@ -180,6 +180,16 @@ LRESULT CALLBACK Form1::frameProc(HWND frame, UINT message, WPARAM wParam, LPARA
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC:
         return SendMessageW(GetParent(frame), message, wParam, lParam);
+    case WM_PRINTCLIENT: {
+        // With visual styles an option paints its frame's background into its own device context, through this
+        // message, before its caption. The BUTTON class leaves its own font selected there, and the option's caption
+        // would come out in the frame's font: the context is given back as it came.
+        const auto dc = reinterpret_cast<HDC>(wParam);
+        const int saved = SaveDC(dc);
+        const auto result = CallWindowProcW(s_buttonProc, frame, message, wParam, lParam);
+        RestoreDC(dc, saved);
+        return result;
+    }
     default:
         return CallWindowProcW(s_buttonProc, frame, message, wParam, lParam);
     }
