@@ -63,6 +63,36 @@ Font messageFont(int dpi)
     return Font(CreateFontIndirectW(&metrics.lfMessageFont));
 }
 
+std::wstring windowText(HWND window)
+{
+    std::wstring text(std::size_t(GetWindowTextLengthW(window)), L'\0');
+    GetWindowTextW(window, text.data(), int(text.size()) + 1);
+    return text;
+}
+
+// Where the system draws an option's caption: after the indicator and the gap. Its ideal width is that, the caption's
+// advance and a pixel of margin.
+int captionLeft(HWND option, HDC dc, const std::wstring &text)
+{
+    SIZE ideal{}, extent{};
+    Button_GetIdealSize(option, &ideal);
+    GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
+    return ideal.cx - extent.cx - 1;
+}
+
+// Whether visual styles draw the control. comctl32 has loaded uxtheme wherever they can: asked there, the program
+// imports nothing more.
+bool themed(HWND control)
+{
+    using GetWindowTheme = HANDLE(WINAPI *)(HWND);
+    static const auto getWindowTheme = [] {
+        const HMODULE uxtheme = GetModuleHandleW(L"uxtheme.dll");
+        const FARPROC found = uxtheme ? GetProcAddress(uxtheme, "GetWindowTheme") : nullptr;
+        return reinterpret_cast<GetWindowTheme>(reinterpret_cast<void (*)()>(found));
+    }();
+    return getWindowTheme && getWindowTheme(control);
+}
+
 } // namespace
 
 std::wstring widen(std::string_view text)
@@ -177,6 +207,7 @@ LRESULT CALLBACK Form1::frameProc(HWND frame, UINT message, WPARAM wParam, LPARA
 {
     switch (message) {
     case WM_COMMAND:
+    case WM_NOTIFY:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC:
         return SendMessageW(GetParent(frame), message, wParam, lParam);
@@ -201,6 +232,10 @@ LRESULT Form1::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         onCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
+    case WM_NOTIFY:
+        if (const auto &header = *reinterpret_cast<const NMHDR *>(lParam); header.code == NM_CUSTOMDRAW)
+            return onCustomDraw(*reinterpret_cast<const NMCUSTOMDRAW *>(lParam));
+        break;
     case DM_GETDEFID: // Return and Enter press Calculate from anywhere, while it is enabled
         return MAKELRESULT(kFirstControlId + indexOf(controls::CalculateCommandButton), DC_HASDEFID);
     case WM_ACTIVATE:
@@ -224,6 +259,39 @@ LRESULT Form1::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     return DefWindowProcW(handle(), message, wParam, lParam);
+}
+
+LRESULT Form1::onCustomDraw(const NMCUSTOMDRAW &draw) const
+{
+    // In the classic look the system greys a caption through a bitmap as wide as the caption's advance, which Wine's
+    // unsmoothed letters outgrow at some sizes: the last one is cut. The window draws greyed options' captions itself,
+    // over the system's, embossed as the system greys text.
+    const auto index = std::size_t(draw.hdr.idFrom - kFirstControlId);
+    HWND option = draw.hdr.hwndFrom;
+    if (index >= kControls.size() || kControls[index].kind != Kind::OptionButton || IsWindowEnabled(option) ||
+        themed(option))
+        return CDRF_DODEFAULT;
+    if (draw.dwDrawStage == CDDS_PREPAINT)
+        return CDRF_NOTIFYPOSTPAINT;
+    if (draw.dwDrawStage != CDDS_POSTPAINT)
+        return CDRF_DODEFAULT;
+    const auto text = windowText(option);
+    const int saved = SaveDC(draw.hdc);
+    SelectObject(draw.hdc, reinterpret_cast<HFONT>(SendMessageW(option, WM_GETFONT, 0, 0)));
+    RECT caption = draw.rc;
+    caption.left = captionLeft(option, draw.hdc, text);
+    RECT cleared = caption; // the system's caption, and the column before it, where a first letter may overhang
+    cleared.left -= 1;
+    FillRect(draw.hdc, &cleared, GetSysColorBrush(COLOR_BTNFACE)); // the window's background, as the system's
+    SetBkMode(draw.hdc, TRANSPARENT);
+    for (const auto &[offset, colour] : { std::pair(1, COLOR_3DHILIGHT), std::pair(0, COLOR_3DSHADOW) }) {
+        RECT at = caption;
+        OffsetRect(&at, offset, offset);
+        SetTextColor(draw.hdc, GetSysColor(colour));
+        DrawTextW(draw.hdc, text.c_str(), int(text.size()), &at, DT_SINGLELINE | DT_VCENTER);
+    }
+    RestoreDC(draw.hdc, saved);
+    return CDRF_DODEFAULT;
 }
 
 void Form1::onCommand(int id, int code)
@@ -493,8 +561,7 @@ void Form1::copyResult() const
     HWND label = m_controls[indexOf(controls::BaudModeDecimalLabel)].window;
     if (!IsWindowEnabled(label) || !OpenClipboard(handle()))
         return;
-    std::wstring text(std::size_t(GetWindowTextLengthW(label)), L'\0');
-    GetWindowTextW(label, text.data(), int(text.size()) + 1);
+    const auto text = windowText(label);
     EmptyClipboard();
     if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t))) {
         std::ranges::copy(text.c_str(), text.c_str() + text.size() + 1, static_cast<wchar_t *>(GlobalLock(memory)));

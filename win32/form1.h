@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <array>
 #include <exception>
 #include <functional>
@@ -92,6 +94,7 @@ private:
     void onCommand(int id, int code);
     void onActivate(bool active);
     void onDpiChanged(int dpi, const RECT &suggested);
+    LRESULT onCustomDraw(const NMCUSTOMDRAW &draw) const;
 
     void createControl(std::size_t index, int dpi);
     Control *find(std::string_view name);
