@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <ranges>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,6 +30,26 @@ constexpr std::size_t indexOf(std::string_view name)
     const auto found = std::ranges::find(kControls, name, &ControlRow::name);
     return found == kControls.end() ? kNoControl : std::size_t(found - kControls.begin());
 }
+
+// The frame that option `index` stands in: its container, or for the polarity options, which stand on the window over
+// the frame `Polarity`, the frame whose rectangle holds them.
+constexpr std::size_t frameOf(std::size_t index)
+{
+    const auto &option = kControls[index];
+    const auto &[left, top, width, height] = option.geometry;
+    const auto holds = [&](const ControlRow &frame) {
+        if (!option.container.empty())
+            return frame.name == option.container;
+        const auto &f = frame.geometry;
+        return f.left <= left && left < f.left + f.width && f.top <= top && top < f.top + f.height;
+    };
+    return std::size_t(std::ranges::find_if(kControls, [&](const ControlRow &row) {
+                           return row.kind == Kind::Frame && holds(row);
+                       }) - kControls.begin());
+}
+static_assert(std::ranges::all_of(std::views::iota(std::size_t(0), kControls.size()), [](std::size_t i) {
+    return kControls[i].kind != Kind::OptionButton || frameOf(i) != kNoControl;
+}));
 
 // The options that share the container of option `index`, in table order: the prompt first, then top to bottom.
 std::vector<std::size_t> groupOf(std::size_t index)
@@ -68,6 +89,65 @@ std::wstring windowText(HWND window)
     std::wstring text(std::size_t(GetWindowTextLengthW(window)), L'\0');
     GetWindowTextW(window, text.data(), int(text.size()) + 1);
     return text;
+}
+
+// A control's own device context with the control's font selected, for as long as it lives.
+class ControlDc {
+public:
+    explicit ControlDc(HWND control) : m_control(control), m_dc(GetDC(control)), m_saved(SaveDC(m_dc))
+    {
+        SelectObject(m_dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    }
+    ControlDc(const ControlDc &) = delete;
+    ControlDc &operator=(const ControlDc &) = delete;
+    ~ControlDc()
+    {
+        RestoreDC(m_dc, m_saved);
+        ReleaseDC(m_control, m_dc);
+    }
+    operator HDC() const { return m_dc; }
+
+private:
+    HWND m_control;
+    HDC m_dc;
+    int m_saved;
+};
+
+struct GdiObjectDeleter {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+struct DcDeleter {
+    void operator()(HDC dc) const { DeleteDC(dc); }
+};
+
+// Where the ink of `text` ends, drawn from 0 in the font selected into `dc`: one past its rightmost pixel. Its advance
+// (GetTextExtentPoint32) ends elsewhere, by the last letter's side bearing.
+int inkEnd(HDC dc, const std::wstring &text)
+{
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
+    const int width = extent.cx + extent.cy, height = extent.cy; // room for a last letter that overhangs its advance
+    BITMAPINFO info{};
+    info.bmiHeader = { sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0 };
+    void *bits = nullptr;
+    const std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter> bitmap(
+        CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter> memory(CreateCompatibleDC(dc));
+    if (!bitmap || !memory)
+        return extent.cx;
+    SelectObject(memory.get(), bitmap.get());
+    SelectObject(memory.get(), GetCurrentObject(dc, OBJ_FONT));
+    PatBlt(memory.get(), 0, 0, width, height, WHITENESS);
+    SetBkMode(memory.get(), TRANSPARENT);
+    SetTextColor(memory.get(), RGB(0, 0, 0));
+    TextOutW(memory.get(), 0, 0, text.c_str(), int(text.size()));
+    GdiFlush();
+    const auto *pixels = static_cast<const DWORD *>(bits);
+    for (int x = width - 1; x >= 0; --x)
+        for (int y = 0; y < height; ++y)
+            if ((pixels[y * width + x] & 0xFFFFFF) != 0xFFFFFF)
+                return x + 1;
+    return 0;
 }
 
 // Where the system draws an option's caption: after the indicator and the gap. Its ideal width is that, the caption's
@@ -139,7 +219,7 @@ Form1::Form1(HINSTANCE instance)
         if (kControls[i].container.empty())
             SetWindowPos(m_controls[i].window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-    applyFonts(at);
+    layOut(at); // once the fonts are in, an option whose caption needs more room takes it
     ACCEL copy{ FCONTROL | FVIRTKEY, 'C', kCopyCommand };
     m_accelerators.reset(CreateAcceleratorTableW(&copy, 1));
     m_lastFocus = m_controls[indexOf(controls::OptionButtonSelectStamp)].window;
@@ -410,9 +490,9 @@ int Form1::dpi() const
 void Form1::layOut(int dpi)
 {
     sizeWindow(dpi);
+    applyFonts(dpi);
     for (std::size_t i = 0; i < m_controls.size(); ++i)
         place(i, dpi);
-    applyFonts(dpi);
     RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -487,10 +567,33 @@ bool Form1::SetSide(std::string_view control, Side side, int twips)
 bool Form1::place(std::size_t index, int dpi)
 {
     // The table's rectangle, also where it reaches past the frame, as the module group's prompt does: the frame cuts
-    // it off, and the option covers the frame's line where it crosses it.
+    // it off, and the option covers the frame's line where it crosses it. An option whose caption the table's width
+    // cannot show whole, at this DPI and in these fonts, grows to the right just enough, up to its frame's line.
     const auto &g = m_controls[index].geometry;
-    return MoveWindow(m_controls[index].window, toDevicePixels(g.left, dpi), toDevicePixels(g.top, dpi),
-                      toDevicePixels(g.width, dpi), toDevicePixels(g.height, dpi), IsWindowVisible(handle())) != FALSE;
+    int width = toDevicePixels(g.width, dpi);
+    if (kControls[index].kind == Kind::OptionButton)
+        width = std::max(width, std::min(captionWidth(index), frameRoom(index, dpi)));
+    return MoveWindow(m_controls[index].window, toDevicePixels(g.left, dpi), toDevicePixels(g.top, dpi), width,
+                      toDevicePixels(g.height, dpi), IsWindowVisible(handle())) != FALSE;
+}
+
+int Form1::captionWidth(std::size_t index) const
+{
+    // Up to the caption's ink, not its advance, with a column for the highlight of a greyed, embossed caption and one
+    // of margin, so that no caption touches the edge.
+    HWND option = m_controls[index].window;
+    const auto text = windowText(option);
+    const ControlDc dc(option);
+    return captionLeft(option, dc, text) + inkEnd(dc, text) + 2;
+}
+
+int Form1::frameRoom(std::size_t index, int dpi) const
+{
+    // Up to the line of the frame the option stands in, an edge wide. Inside a frame, places count from its corner.
+    const auto &frame = m_controls[frameOf(index)].geometry;
+    const int right = (kControls[index].container.empty() ? toDevicePixels(frame.left, dpi) : 0) +
+                      toDevicePixels(frame.width, dpi) - GetSystemMetricsForDpi(SM_CXEDGE, UINT(dpi));
+    return right - toDevicePixels(m_controls[index].geometry.left, dpi);
 }
 
 bool Form1::SetEnabled(std::string_view control, bool enabled)

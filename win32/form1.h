@@ -103,6 +103,8 @@ private:
     void layOut(int dpi);
     void sizeWindow(int dpi);
     bool place(std::size_t index, int dpi);
+    int captionWidth(std::size_t index) const;
+    int frameRoom(std::size_t index, int dpi) const;
     void applyFonts(int dpi);
     void onClicked(std::size_t index);
     void checkOnly(std::size_t index);
