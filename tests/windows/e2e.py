@@ -7,10 +7,12 @@ The cases are the Linux window's own (tests/e2e/check.py: the controls as the wi
 the pointer clicks, the refusal box) and the core's worked results (tests/workedresults.h). With --dpi 144 only the
 geometry is checked: the window's size, and that clicks at the scaled positions land. With --msi the program is
 installed from the package first, the installed copy is run, and the package is removed. With --screenshots DIR the
-window is photographed on the way.
+window is photographed on the way. With --captions every caption is measured on the screen instead, at 96, 144 and 192
+dpi, each with visual styles, without them and in a black high-contrast scheme.
 """
 
 import argparse
+import math
 import os
 import re
 import subprocess
@@ -31,6 +33,19 @@ PARITIES, POLARITIES = {"8 bit, no parity": 0, "7 bit, even parity": 8192}, {"In
 # The system's colours: Wine's own, and a black high-contrast scheme.
 SCHEMES = {96: {"ButtonFace": "245 245 245", "ButtonText": "0 0 0", "WindowText": "0 0 0", "GrayText": "166 166 166"},
            144: {"ButtonFace": "0 0 0", "ButtonText": "255 255 255", "WindowText": "255 255 255", "GrayText": "0 255 0"}}
+
+
+# Tahoma's size in points for the captions that are not drawn at 8.25; the frames' own captions, in the system's font,
+# are not measured.
+CAPTION_POINTS = {SELECT_STAMP: 9.75, SELECT_RATE: 9.75, check.SELECT_PARITY: 9.75, check.SELECT_POLARITY: 9.75,
+                  CALCULATE: 15.75, " 0": 15.75}
+FRAMES = [caption for caption, role, *_ in check.INITIAL_STATE if role == check.PANEL]
+# The looks the captions are measured in: visual styles, the colours, and the end of their pictures' names. High
+# contrast turns the styles off.
+LOOKS = {"visual styles": (1, SCHEMES[96], ""), "classic": (0, SCHEMES[96], "-classic"),
+         "high contrast": (0, SCHEMES[144], "-contrast")}
+# Where the load step leaves a control elsewhere than the table creates it: a side in twips.
+LOAD_STEP = {SELECT_STAMP: ("width", 3630), "BS2px": ("left", 450)}
 
 
 class Probe:
@@ -227,6 +242,115 @@ class Installation:
         print("ok: removing the package takes the program, the shortcut and the entry under Apps away")
 
 
+def table_layout():
+    """Each control of the table (core/controltable.h) by caption: its container's caption, or None for the window,
+    and its rectangle in twips as the load step leaves it."""
+    rows = re.findall(r'\{ *(\w+), +\w+, +(\w+), +("[^"]*"|kNotice), +\{ *(\d+), +(\d+), +(\d+), +(\d+) *\}',
+                      (TESTS.parent / "core/controltable.h").read_text())
+    captions = {name: check.NOTICE if caption == "kNotice" else caption[1:-1] for name, _, caption, *_ in rows}
+    layout = {}
+    for name, container, _, *twips in rows:
+        rect = dict(zip(("left", "top", "width", "height"), map(int, twips)))
+        side, value = LOAD_STEP.get(captions[name], (None, None))
+        rect.update({side: value} if side else {})
+        layout[captions[name]] = (captions.get(container), rect)
+    if len(layout) != len(check.INITIAL_STATE):
+        fail(f"read {len(layout)} controls from the table, expected {len(check.INITIAL_STATE)}")
+    return layout
+
+
+def ink_columns(picture, left, width, rows):
+    """The columns of the picture's rectangle where anything but its most common colour, the background, is drawn."""
+    rows = [picture[y][3 * left:3 * (left + width)] for y in rows]
+    counts = {}
+    for row in rows:
+        for x in range(0, len(row), 3):
+            counts[row[x:x + 3]] = counts.get(row[x:x + 3], 0) + 1
+    background = max(counts, key=counts.get)
+    return [left + x for x in range(width) if any(row[3 * x:3 * x + 3] != background for row in rows)]
+
+
+def check_captions(probe, layout, scale, when):
+    """Every caption as the screen shows it, but the frames': its ink as wide as Tahoma's at the table's size (so
+    neither another font nor a letter cut off), ending short of its control's edge and of its frame's line by a
+    column; each control where the table puts it, but an option whose caption needs more room: wider, just enough."""
+    state = probe.state()
+    origin, (client_width, client_height) = state["client"][:2], state["client"][2:]
+    picture = check.screen_pixels(*origin, client_width, client_height)
+    on_screen = {caption: [int(v) for v in rect] for _, caption, *rect in probe.ask("rects")}
+    px = lambda twips: check.to_pixels(twips, scale)  # noqa: E731
+    problems, grown = [], []
+    for caption, role, *_ in check.INITIAL_STATE:
+        container, rect = layout[caption]
+        if caption in FRAMES:
+            continue
+        # The frame it stands in: its container, or for the polarity options the frame under them.
+        frame = layout[container][1] if container else next(
+            (r for c, (_, r) in layout.items() if c in FRAMES and r["left"] <= rect["left"] < r["left"] + r["width"]
+             and r["top"] <= rect["top"] < r["top"] + r["height"]), None)
+        shift = layout[container][1] if container else dict(left=0, top=0)
+        table = [px(shift["left"]) + px(rect["left"]), px(shift["top"]) + px(rect["top"]), px(rect["width"]),
+                 px(rect["height"])]
+        got = [on_screen[caption][0] - origin[0], on_screen[caption][1] - origin[1], *on_screen[caption][2:]]
+        edge = min(got[0] + got[2], client_width if frame is None else px(frame["left"]) + px(frame["width"]) - px(30))
+        inset = px(60) if role == check.BUTTON else 0  # the button's border
+        rows = range(got[1] + inset, got[1] + got[3] - inset)
+        columns = ink_columns(picture, got[0] + inset, min(got[2], edge - got[0]) - 2 * inset, rows)
+        if role == check.RADIO:  # without the indicator's columns, which end at the first blank one
+            columns = columns[next((i for i in range(1, len(columns)) if columns[i] > columns[i - 1] + 1), 0):]
+        width = columns[-1] - columns[0] + 1 if columns else 0
+        # Wine draws some greyed text unsmoothed, in two colours and the background: against Tahoma drawn so too.
+        smoothing = "smooth" if len({picture[y][3 * x:3 * x + 3] for x in columns for y in rows}) > 3 else "plain"
+        pixels = math.floor(Fraction(str(CAPTION_POINTS.get(caption, 8.25))) * 96 * scale / 72 + Fraction(1, 2))
+        [[reference]] = probe.ask(f"ink {pixels} {smoothing} {caption}")
+        if not 0 <= width - int(reference) <= 1:  # greyed text is embossed: its highlight one pixel to the right
+            problems.append(f"{caption!r} is {width} pixels of ink, Tahoma at {pixels} pixels {reference} ({smoothing})")
+        if columns and columns[-1] > edge - 2:
+            problems.append(f"{caption!r} is inked up to column {columns[-1]}, its control or frame ends at {edge}")
+        if got[:2] + got[3:] != table[:2] + table[3:] or got[2] < table[2]:
+            problems.append(f"{caption!r} stands at {got}, the table at {table}")
+        elif got[2] > table[2]:
+            grown.append(f"{caption.strip()!r} by {got[2] - table[2]}")
+            if role != check.RADIO or not columns or columns[-1] < got[0] + got[2] - 3:
+                problems.append(f"{caption!r} is {got[2]} pixels wide, its ink ends at {columns and columns[-1] - got[0]}")
+    if problems:
+        fail(f"{when}:\n    " + "\n    ".join(problems))
+    print(f"ok: {when}, every caption whole and in its font; grown: {', '.join(grown) or 'none'}")
+
+
+def check_captions_in_every_look(wine_run, program, probe_program, dpi, screenshots):
+    """The window in each look, once as it opens and once with every group unlocked, its focus taken by another
+    program's window so that no focus rectangle stands around a caption."""
+    layout, scale = table_layout(), Fraction(dpi, 96)
+    for look, (styles, colours, picture) in LOOKS.items():
+        for key, value, kind, data in ((r"HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager",
+                                        "ThemeActive", "REG_SZ", styles),
+                                       *((r"HKCU\Control Panel\Colors", name, "REG_SZ", colour)
+                                         for name, colour in colours.items())):
+            subprocess.run([wine_run, "reg", "add", key, "/v", value, "/t", kind, "/d", str(data), "/f"], check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        window = subprocess.Popen([wine_run, program])
+        probe = Probe(wine_run, probe_program)
+        try:
+            state = poll("the window", probe.state)
+            point = [check.to_pixels(t * 15, scale) + o for t, o in zip(check.BACKGROUND_SAMPLE, state["client"])]
+            if " ".join(map(str, check.pixel(*point))) != colours["ButtonFace"]:
+                fail(f"with {look} the window's background is {check.pixel(*point)}, not {colours['ButtonFace']}")
+            if screenshots:
+                screenshot(f"{screenshots}/tevrolin-windows-{dpi}dpi{picture}.png")
+            for stage, clicks in (("as the window opens", []), ("unlocked", ["BS2", "9600", "8 bit, no parity", "True"])):
+                for name in clicks:
+                    probe.ask(f"send {name}")
+                probe.ask("unfocus")
+                poll("the focus away from the window", lambda: probe.state()["focus"] == "")
+                check_captions(probe, layout, scale, f"with {look} at {dpi} dpi, {stage}")
+            probe.ask("close")
+            window.wait(timeout=check.WAIT_SECONDS)
+        finally:
+            probe.process.kill()
+            window.kill()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("wine_run")
@@ -235,11 +359,13 @@ def main():
     parser.add_argument("--dpi", type=int, default=96)
     parser.add_argument("--msi", help="install the program from this package, run the installed copy, remove it")
     parser.add_argument("--screenshots", help="a folder for pictures of the window")
+    parser.add_argument("--captions", action="store_true", help="measure every caption on the screen in every look")
     args = parser.parse_args()
     scale = Fraction(args.dpi, 96)
 
     with open(f"{tempfile.mkdtemp(prefix='tevrolin-wine-')}/display", "w+") as display:
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(display.fileno()), "-screen", "0", "1600x1200x24", "-dpi",
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(display.fileno()), "-screen", "0",
+                                 "2048x1536x24" if args.captions else "1600x1200x24", "-dpi",
                                  str(args.dpi), "-nolisten", "tcp"], pass_fds=[display.fileno()],
                                 stderr=subprocess.DEVNULL)
         number = poll("the X server", lambda: open(display.name).read().strip())
@@ -261,9 +387,11 @@ def main():
                                        (r"HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager",
                                         "ThemeActive", "REG_SZ", int(args.dpi == 96)),
                                        *((r"HKCU\Control Panel\Colors", name, "REG_SZ", colour) for name, colour
-                                         in SCHEMES[args.dpi].items())):
+                                         in SCHEMES.get(args.dpi, {}).items())):
             subprocess.run([wine_run, "reg", "add", key, "/v", value, "/t", kind, "/d", str(data), "/f"], check=True,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if args.captions:
+            return check_captions_in_every_look(wine_run, args.program, args.probe, args.dpi, args.screenshots)
         installation = Installation(wine_run, args.msi, args.program) if args.msi else None
         processes.append(subprocess.Popen([wine_run, installation.program if installation else args.program]))
         probe = Probe(wine_run, args.probe)

@@ -10,8 +10,14 @@
 //   click CAPTION  the same click, posted
 //   clipboard      the clipboard's text
 //   close          closes the window, as its title bar's close button does
+//   unfocus        takes the focus from the window, as a click on another program's window does
+//   rects          "rect" CAPTION X Y WIDTH HEIGHT for each control: its place on the screen
+//   ink PIXELS smooth|plain TEXT
+//                  the width of TEXT's ink in Tahoma PIXELS high, smoothed as the system smooths text or not at all:
+//                  the reference for the captions as the window draws them
 #include <windows.h>
 
+#include <algorithm>
 #include <iostream>
 #include <map>
 #include <string>
@@ -131,6 +137,58 @@ void state()
     }
 }
 
+void unfocus()
+{
+    static HWND other = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE,
+                                        GetSystemMetrics(SM_CXSCREEN) - 8, GetSystemMetrics(SM_CYSCREEN) - 8, 8, 8,
+                                        nullptr, nullptr, nullptr, nullptr);
+    // A click gives the window its focus back without bringing it to the front: to the front first, then behind.
+    for (HWND front : { g_window, other }) {
+        SetForegroundWindow(front);
+        for (int wait = 0; wait < 200 && GetForegroundWindow() != front; ++wait) {
+            for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);)
+                DispatchMessageW(&message);
+            Sleep(10);
+        }
+    }
+}
+
+void rects()
+{
+    children(g_window, [](HWND child) {
+        RECT r{};
+        GetWindowRect(child, &r);
+        std::cout << "rect\t" << text(child) << '\t' << r.left << '\t' << r.top << '\t' << r.right - r.left << '\t'
+                  << r.bottom - r.top << '\n';
+    });
+}
+
+// The width of the ink that `text` leaves on white, drawn in Tahoma `pixels` high, smoothed as the system smooths text
+// or not at all.
+int inkWidth(int pixels, bool smooth, const std::string &text)
+{
+    LOGFONTW font{ -pixels, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0,
+                   BYTE(smooth ? DEFAULT_QUALITY : NONANTIALIASED_QUALITY), 0, L"Tahoma" };
+    const int width = pixels * int(text.size() + 2), height = 3 * pixels;
+    BITMAPINFO info{ { sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0 }, {} };
+    void *bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ oldBitmap = SelectObject(dc, CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    HGDIOBJ oldFont = SelectObject(dc, CreateFontIndirectW(&font));
+    PatBlt(dc, 0, 0, width, height, WHITENESS);
+    SetBkMode(dc, TRANSPARENT);
+    TextOutA(dc, pixels, pixels, text.c_str(), int(text.size()));
+    GdiFlush();
+    int left = width, right = -1;
+    for (int i = 0; i < width * height; ++i)
+        if ((static_cast<const DWORD *>(bits)[i] & 0xFFFFFF) != 0xFFFFFF)
+            left = std::min(left, i % width), right = std::max(right, i % width);
+    DeleteObject(SelectObject(dc, oldFont));
+    DeleteObject(SelectObject(dc, oldBitmap));
+    DeleteDC(dc);
+    return right - left + 1;
+}
+
 } // namespace
 
 int main()
@@ -150,6 +208,14 @@ int main()
                       << '\n';
         } else if (line.starts_with("click ")) {
             PostMessageW(control(argument), BM_CLICK, 0, 0);
+        } else if (line == "unfocus") {
+            unfocus();
+        } else if (line == "rects") {
+            rects();
+        } else if (line.starts_with("ink ")) {
+            const auto smoothing = line.find(' ', 4) + 1, caption = line.find(' ', smoothing) + 1;
+            std::cout << inkWidth(std::stoi(argument), line.compare(smoothing, 6, "smooth") == 0, line.substr(caption))
+                      << '\n';
         } else if (line == "close") {
             PostMessageW(g_window, WM_CLOSE, 0, 0);
         }
