@@ -54,6 +54,7 @@ TEST(Win32WindowTest, FontsAndLayoutFollowTheDpi)
     const Case cases[] = {
         { 96, -11, -13, -21, { 918, 545 }, { 8, 32, 250, 65 }, { 30, 242, 111, 275 } },
         { 144, -17, -20, -32, { 1377, 818 }, { 12, 48, 375, 98 }, { 45, 363, 167, 413 } },
+        { 192, -22, -26, -42, { 1836, 1090 }, { 16, 64, 500, 130 }, { 60, 484, 222, 550 } },
     };
     Window window;
     window.form.load();
@@ -75,15 +76,20 @@ TEST(Win32WindowTest, FontsAndLayoutFollowTheDpi)
             EXPECT_TRUE(EqualRect(&got, &wanted))
                 << name << ": " << got.left << "," << got.top << " to " << got.right << "," << got.bottom;
         }
-        for (const auto &[name, height] : { std::pair(controls::OptionButtonInverted, c.small),
-                                            std::pair(controls::OptionButtonSelectStamp, c.medium),
-                                            std::pair(controls::CalculateCommandButton, c.large) }) {
+        // Every control's font row: Tahoma at its size, or for the window's own font the system's message font.
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, UINT(c.dpi));
+        const auto &message = metrics.lfMessageFont;
+        for (const auto &row : kControls) {
+            const auto wanted = row.pointSize == kWindowFont ? std::pair(message.lfHeight, std::wstring(message.lfFaceName))
+                                : row.pointSize == kSmall    ? std::pair(c.small, std::wstring(L"Tahoma"))
+                                : row.pointSize == kMedium   ? std::pair(c.medium, std::wstring(L"Tahoma"))
+                                                             : std::pair(c.large, std::wstring(L"Tahoma"));
             LOGFONTW font{};
-            GetObjectW(reinterpret_cast<HFONT>(SendMessageW(child(window.form.handle(), name), WM_GETFONT, 0, 0)),
+            GetObjectW(reinterpret_cast<HFONT>(SendMessageW(child(window.form.handle(), row.name), WM_GETFONT, 0, 0)),
                        sizeof font, &font);
-            EXPECT_EQ(std::pair(font.lfHeight, std::wstring(font.lfFaceName)),
-                      std::pair(height, std::wstring(L"Tahoma")))
-                << name;
+            EXPECT_EQ(std::pair(font.lfHeight, std::wstring(font.lfFaceName)), wanted) << row.name;
         }
     }
 }
