@@ -43,9 +43,9 @@ constexpr std::size_t frameOf(std::size_t index)
         const auto &f = frame.geometry;
         return f.left <= left && left < f.left + f.width && f.top <= top && top < f.top + f.height;
     };
-    return std::size_t(std::ranges::find_if(kControls, [&](const ControlRow &row) {
-                           return row.kind == Kind::Frame && holds(row);
-                       }) - kControls.begin());
+    return std::size_t(
+        std::ranges::find_if(kControls, [&](const ControlRow &row) { return row.kind == Kind::Frame && holds(row); }) -
+        kControls.begin());
 }
 static_assert(std::ranges::all_of(std::views::iota(std::size_t(0), kControls.size()), [](std::size_t i) {
     return kControls[i].kind != Kind::OptionButton || frameOf(i) != kNoControl;

@@ -82,10 +82,10 @@ TEST(Win32WindowTest, FontsAndLayoutFollowTheDpi)
         SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, UINT(c.dpi));
         const auto &message = metrics.lfMessageFont;
         for (const auto &row : kControls) {
-            const auto wanted = row.pointSize == kWindowFont ? std::pair(message.lfHeight, std::wstring(message.lfFaceName))
-                                : row.pointSize == kSmall    ? std::pair(c.small, std::wstring(L"Tahoma"))
-                                : row.pointSize == kMedium   ? std::pair(c.medium, std::wstring(L"Tahoma"))
-                                                             : std::pair(c.large, std::wstring(L"Tahoma"));
+            const LONG tahoma = row.pointSize == kSmall ? c.small : row.pointSize == kMedium ? c.medium : c.large;
+            const auto wanted = row.pointSize == kWindowFont
+                                    ? std::pair(message.lfHeight, std::wstring(message.lfFaceName))
+                                    : std::pair(tahoma, std::wstring(L"Tahoma"));
             LOGFONTW font{};
             GetObjectW(reinterpret_cast<HFONT>(SendMessageW(child(window.form.handle(), row.name), WM_GETFONT, 0, 0)),
                        sizeof font, &font);

@@ -139,9 +139,9 @@ void state()
 
 void unfocus()
 {
-    static HWND other = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE,
-                                        GetSystemMetrics(SM_CXSCREEN) - 8, GetSystemMetrics(SM_CYSCREEN) - 8, 8, 8,
-                                        nullptr, nullptr, nullptr, nullptr);
+    static HWND other =
+        CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE, GetSystemMetrics(SM_CXSCREEN) - 8,
+                        GetSystemMetrics(SM_CYSCREEN) - 8, 8, 8, nullptr, nullptr, nullptr, nullptr);
     // A click gives the window its focus back without bringing it to the front: to the front first, then behind.
     for (HWND front : { g_window, other }) {
         SetForegroundWindow(front);
@@ -167,8 +167,10 @@ void rects()
 // or not at all.
 int inkWidth(int pixels, bool smooth, const std::string &text)
 {
-    LOGFONTW font{ -pixels, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0,
-                   BYTE(smooth ? DEFAULT_QUALITY : NONANTIALIASED_QUALITY), 0, L"Tahoma" };
+    LOGFONTW font{};
+    font.lfHeight = -pixels;
+    font.lfQuality = smooth ? DEFAULT_QUALITY : NONANTIALIASED_QUALITY;
+    lstrcpyW(font.lfFaceName, L"Tahoma");
     const int width = pixels * int(text.size() + 2), height = 3 * pixels;
     BITMAPINFO info{ { sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0 }, {} };
     void *bits = nullptr;
