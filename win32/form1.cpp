@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <optional>
 #include <ranges>
 #include <string>
 #include <utility>
@@ -91,28 +92,6 @@ std::wstring windowText(HWND window)
     return text;
 }
 
-// A control's own device context with the control's font selected, for as long as it lives.
-class ControlDc {
-public:
-    explicit ControlDc(HWND control) : m_control(control), m_dc(GetDC(control)), m_saved(SaveDC(m_dc))
-    {
-        SelectObject(m_dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-    }
-    ControlDc(const ControlDc &) = delete;
-    ControlDc &operator=(const ControlDc &) = delete;
-    ~ControlDc()
-    {
-        RestoreDC(m_dc, m_saved);
-        ReleaseDC(m_control, m_dc);
-    }
-    operator HDC() const { return m_dc; }
-
-private:
-    HWND m_control;
-    HDC m_dc;
-    int m_saved;
-};
-
 struct GdiObjectDeleter {
     void operator()(HGDIOBJ object) const { DeleteObject(object); }
 };
@@ -120,44 +99,68 @@ struct DcDeleter {
     void operator()(HDC dc) const { DeleteDC(dc); }
 };
 
-// Where the ink of `text` ends, drawn from 0 in the font selected into `dc`: one past its rightmost pixel. Its advance
-// (GetTextExtentPoint32) ends elsewhere, by the last letter's side bearing.
-int inkEnd(HDC dc, const std::wstring &text)
-{
-    SIZE extent{};
-    GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
-    const int width = extent.cx + extent.cy, height = extent.cy; // room for a last letter that overhangs its advance
-    BITMAPINFO info{};
-    info.bmiHeader = { sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0 };
-    void *bits = nullptr;
-    const std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter> bitmap(
-        CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    const std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter> memory(CreateCompatibleDC(dc));
-    if (!bitmap || !memory)
-        return extent.cx;
-    SelectObject(memory.get(), bitmap.get());
-    SelectObject(memory.get(), GetCurrentObject(dc, OBJ_FONT));
-    PatBlt(memory.get(), 0, 0, width, height, WHITENESS);
-    SetBkMode(memory.get(), TRANSPARENT);
-    SetTextColor(memory.get(), RGB(0, 0, 0));
-    TextOutW(memory.get(), 0, 0, text.c_str(), int(text.size()));
-    GdiFlush();
-    const auto *pixels = static_cast<const DWORD *>(bits);
-    for (int x = width - 1; x >= 0; --x)
-        for (int y = 0; y < height; ++y)
-            if ((pixels[y * width + x] & 0xFFFFFF) != 0xFFFFFF)
-                return x + 1;
-    return 0;
-}
+// One bitmap for all the captions of a layout: making one costs more than drawing a caption.
+class InkRuler {
+public:
+    InkRuler(int width, int height) : m_width(width), m_height(height), m_dc(CreateCompatibleDC(nullptr))
+    {
+        BITMAPINFO info{};
+        info.bmiHeader = { sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0 };
+        m_bitmap.reset(CreateDIBSection(m_dc.get(), &info, DIB_RGB_COLORS, &m_bits, nullptr, 0));
+        SelectObject(m_dc.get(), m_bitmap.get());
+        SetBkMode(m_dc.get(), TRANSPARENT);
+        SetTextColor(m_dc.get(), RGB(0, 0, 0));
+    }
+    HDC dc() const { return m_dc.get(); }
+
+    // Where the ink of `text` ends, drawn from 0 in the font selected into dc(): one past its rightmost pixel. Its
+    // advance (GetTextExtentPoint32) ends elsewhere, by the last letter's side bearing.
+    int end(const std::wstring &text) const
+    {
+        SIZE extent{};
+        if (!m_bits || !GetTextExtentPoint32W(m_dc.get(), text.c_str(), int(text.size()), &extent))
+            return 0;                                               // nothing measured: the table's width stays
+        const int width = std::min(m_width, int(extent.cx + extent.cy)); // room for a last letter that overhangs
+        PatBlt(m_dc.get(), 0, 0, width, m_height, WHITENESS);
+        TextOutW(m_dc.get(), 0, 0, text.c_str(), int(text.size()));
+        GdiFlush();
+        int end = 0;
+        for (int y = 0; y < m_height; ++y) {
+            const auto *row = static_cast<const DWORD *>(m_bits) + std::ptrdiff_t(y) * m_width;
+            for (int x = width - 1; x >= end; --x)
+                if ((row[x] & 0xFFFFFF) != 0xFFFFFF) {
+                    end = x + 1;
+                    break;
+                }
+        }
+        return end;
+    }
+
+private:
+    int m_width, m_height;
+    void *m_bits = nullptr;
+    std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter> m_bitmap; // goes after the context holding it
+    std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter> m_dc;
+};
 
 // Where the system draws an option's caption: after the indicator and the gap. Its ideal width is that, the caption's
-// advance and a pixel of margin.
-int captionLeft(HWND option, HDC dc, const std::wstring &text)
+// advance and a pixel of margin. Only comctl32's buttons know their ideal width.
+std::optional<int> captionLeft(HWND option, HDC dc, const std::wstring &text)
 {
     SIZE ideal{}, extent{};
-    Button_GetIdealSize(option, &ideal);
-    GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
+    if (!Button_GetIdealSize(option, &ideal) || !GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent))
+        return std::nullopt;
     return ideal.cx - extent.cx - 1;
+}
+
+// The width that an option needs to show its caption whole: up to the caption's ink, not its advance, with a column
+// for the highlight of a greyed, embossed caption and one of margin, so that no caption touches the edge.
+int captionWidth(HWND option, const InkRuler &ruler)
+{
+    const auto text = windowText(option);
+    SelectObject(ruler.dc(), reinterpret_cast<HFONT>(SendMessageW(option, WM_GETFONT, 0, 0)));
+    const auto left = captionLeft(option, ruler.dc(), text);
+    return left ? *left + ruler.end(text) + 2 : 0;
 }
 
 // Whether visual styles draw the control. comctl32 has loaded uxtheme wherever they can: asked there, the program
@@ -359,7 +362,7 @@ LRESULT Form1::onCustomDraw(const NMCUSTOMDRAW &draw) const
     const int saved = SaveDC(draw.hdc);
     SelectObject(draw.hdc, reinterpret_cast<HFONT>(SendMessageW(option, WM_GETFONT, 0, 0)));
     RECT caption = draw.rc;
-    caption.left = captionLeft(option, draw.hdc, text);
+    caption.left = captionLeft(option, draw.hdc, text).value_or(draw.rc.right);
     RECT cleared = caption; // the system's caption, and the column before it, where a first letter may overhang
     cleared.left -= 1;
     FillRect(draw.hdc, &cleared, GetSysColorBrush(COLOR_BTNFACE)); // the window's background, as the system's
@@ -523,6 +526,12 @@ void Form1::applyFonts(int dpi)
         HFONT font = kControls[i].pointSize == kWindowFont ? message.get() : tahomas[std::size_t(size)].get();
         SendMessageW(m_controls[i].window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE); // redrawn as a whole
     }
+    // As wide as the window and as high as an option: room for any caption.
+    const InkRuler ruler(toDevicePixels(kClientArea.width, dpi),
+                         toDevicePixels(kControls[indexOf(controls::BS1OptionButton)].geometry.height, dpi));
+    for (std::size_t i = 0; i < kControls.size(); ++i)
+        if (kControls[i].kind == Kind::OptionButton)
+            m_controls[i].captionWidth = captionWidth(m_controls[i].window, ruler);
     // The controls no longer use the old fonts, which go now.
     m_tahoma = std::move(tahomas);
     m_messageFont = std::move(message);
@@ -572,19 +581,9 @@ bool Form1::place(std::size_t index, int dpi)
     const auto &g = m_controls[index].geometry;
     int width = toDevicePixels(g.width, dpi);
     if (kControls[index].kind == Kind::OptionButton)
-        width = std::max(width, std::min(captionWidth(index), frameRoom(index, dpi)));
+        width = std::max(width, std::min(m_controls[index].captionWidth, frameRoom(index, dpi)));
     return MoveWindow(m_controls[index].window, toDevicePixels(g.left, dpi), toDevicePixels(g.top, dpi), width,
                       toDevicePixels(g.height, dpi), IsWindowVisible(handle())) != FALSE;
-}
-
-int Form1::captionWidth(std::size_t index) const
-{
-    // Up to the caption's ink, not its advance, with a column for the highlight of a greyed, embossed caption and one
-    // of margin, so that no caption touches the edge.
-    HWND option = m_controls[index].window;
-    const auto text = windowText(option);
-    const ControlDc dc(option);
-    return captionLeft(option, dc, text) + inkEnd(dc, text) + 2;
 }
 
 int Form1::frameRoom(std::size_t index, int dpi) const

@@ -85,6 +85,7 @@ private:
     struct Control {
         HWND window = nullptr;
         Twips geometry{};
+        int captionWidth = 0; // in device pixels, for an option: what its caption needs, measured with its font
     };
 
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -103,7 +104,6 @@ private:
     void layOut(int dpi);
     void sizeWindow(int dpi);
     bool place(std::size_t index, int dpi);
-    int captionWidth(std::size_t index) const;
     int frameRoom(std::size_t index, int dpi) const;
     void applyFonts(int dpi);
     void onClicked(std::size_t index);
