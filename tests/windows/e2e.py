@@ -18,6 +18,7 @@ import re
 import subprocess
 import sys
 import tempfile
+from collections import Counter
 from fractions import Fraction
 from pathlib import Path
 
@@ -262,11 +263,7 @@ def table_layout():
 def ink_columns(picture, left, width, rows):
     """The columns of the picture's rectangle where anything but its most common colour, the background, is drawn."""
     rows = [picture[y][3 * left:3 * (left + width)] for y in rows]
-    counts = {}
-    for row in rows:
-        for x in range(0, len(row), 3):
-            counts[row[x:x + 3]] = counts.get(row[x:x + 3], 0) + 1
-    background = max(counts, key=counts.get)
+    [(background, _)] = Counter(row[x:x + 3] for row in rows for x in range(0, len(row), 3)).most_common(1)
     return [left + x for x in range(width) if any(row[3 * x:3 * x + 3] != background for row in rows)]
 
 
@@ -304,7 +301,7 @@ def check_captions(probe, layout, scale, when):
         pixels = math.floor(Fraction(str(CAPTION_POINTS.get(caption, 8.25))) * 96 * scale / 72 + Fraction(1, 2))
         [[reference]] = probe.ask(f"ink {pixels} {smoothing} {caption}")
         if not 0 <= width - int(reference) <= 1:  # greyed text is embossed: its highlight one pixel to the right
-            problems.append(f"{caption!r} is {width} pixels of ink, Tahoma at {pixels} pixels {reference} ({smoothing})")
+            problems.append(f"{caption!r} is {width} pixels of ink, Tahoma {smoothing} at {pixels} pixels {reference}")
         if columns and columns[-1] > edge - 2:
             problems.append(f"{caption!r} is inked up to column {columns[-1]}, its control or frame ends at {edge}")
         if got[:2] + got[3:] != table[:2] + table[3:] or got[2] < table[2]:
@@ -312,7 +309,7 @@ def check_captions(probe, layout, scale, when):
         elif got[2] > table[2]:
             grown.append(f"{caption.strip()!r} by {got[2] - table[2]}")
             if role != check.RADIO or not columns or columns[-1] < got[0] + got[2] - 3:
-                problems.append(f"{caption!r} is {got[2]} pixels wide, its ink ends at {columns and columns[-1] - got[0]}")
+                problems.append(f"{caption!r} grown up to column {got[0] + got[2]}, its ink ends at {columns[-1:]}")
     if problems:
         fail(f"{when}:\n    " + "\n    ".join(problems))
     print(f"ok: {when}, every caption whole and in its font; grown: {', '.join(grown) or 'none'}")
@@ -338,7 +335,7 @@ def check_captions_in_every_look(wine_run, program, probe_program, dpi, screensh
                 fail(f"with {look} the window's background is {check.pixel(*point)}, not {colours['ButtonFace']}")
             if screenshots:
                 screenshot(f"{screenshots}/tevrolin-windows-{dpi}dpi{picture}.png")
-            for stage, clicks in (("as the window opens", []), ("unlocked", ["BS2", "9600", "8 bit, no parity", "True"])):
+            for stage, clicks in (("as it opens", []), ("unlocked", ["BS2", "9600", "8 bit, no parity", "True"])):
                 for name in clicks:
                     probe.ask(f"send {name}")
                 probe.ask("unfocus")
