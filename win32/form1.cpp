@@ -37,12 +37,11 @@ constexpr std::size_t indexOf(std::string_view name)
 constexpr std::size_t frameOf(std::size_t index)
 {
     const auto &option = kControls[index];
-    const auto &[left, top, width, height] = option.geometry;
     const auto holds = [&](const ControlRow &frame) {
         if (!option.container.empty())
             return frame.name == option.container;
-        const auto &f = frame.geometry;
-        return f.left <= left && left < f.left + f.width && f.top <= top && top < f.top + f.height;
+        const auto &f = frame.geometry, &g = option.geometry;
+        return f.left <= g.left && g.left < f.left + f.width && f.top <= g.top && g.top < f.top + f.height;
     };
     return std::size_t(
         std::ranges::find_if(kControls, [&](const ControlRow &row) { return row.kind == Kind::Frame && holds(row); }) -
@@ -117,10 +116,11 @@ public:
     // advance (GetTextExtentPoint32) ends elsewhere, by the last letter's side bearing.
     int end(const std::wstring &text) const
     {
+        // Nothing measured, nothing grows. A last letter may overhang its advance by up to the text's height.
         SIZE extent{};
         if (!m_bits || !GetTextExtentPoint32W(m_dc.get(), text.c_str(), int(text.size()), &extent))
-            return 0;                                               // nothing measured: the table's width stays
-        const int width = std::min(m_width, int(extent.cx + extent.cy)); // room for a last letter that overhangs
+            return 0;
+        const int width = std::min(m_width, int(extent.cx + extent.cy));
         PatBlt(m_dc.get(), 0, 0, width, m_height, WHITENESS);
         TextOutW(m_dc.get(), 0, 0, text.c_str(), int(text.size()));
         GdiFlush();
