@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -85,6 +86,34 @@ TEST(Win32WindowTest, FontsAndLayoutFollowTheDpi)
                       std::pair(height, std::wstring(L"Tahoma")))
                 << name;
         }
+    }
+}
+
+TEST(Win32WindowTest, IconsAreSizedForTheDpi)
+{
+    const auto width = [](LONG_PTR icon) {
+        ICONINFO info{};
+        BITMAP bitmap{};
+        if (!GetIconInfo(reinterpret_cast<HICON>(icon), &info))
+            return 0L;
+        GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        return bitmap.bmWidth;
+    };
+    Window window;
+    const HWND form = window.form.handle();
+    // The class's, which the system falls back on, at its own DPI; the window's own at its monitor's, for the title bar
+    // (small) and for Alt+Tab and the taskbar (big), also after a move to another DPI and back.
+    EXPECT_EQ(width(GetClassLongPtrW(form, GCLP_HICON)), GetSystemMetrics(SM_CXICON));
+    EXPECT_EQ(width(GetClassLongPtrW(form, GCLP_HICONSM)), GetSystemMetrics(SM_CXSMICON));
+    for (const auto &[dpi, big, small] : { std::tuple(144, 48L, 24L), std::tuple(96, 32L, 16L) }) {
+        RECT suggested{ 40, 30, 50, 40 };
+        SendMessageW(form, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        EXPECT_EQ(std::pair(width(SendMessageW(form, WM_GETICON, ICON_BIG, 0)),
+                            width(SendMessageW(form, WM_GETICON, ICON_SMALL, 0))),
+                  std::pair(big, small))
+            << dpi << " dpi";
     }
 }
 
