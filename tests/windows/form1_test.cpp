@@ -103,17 +103,22 @@ TEST(Win32WindowTest, IconsAreSizedForTheDpi)
     };
     Window window;
     const HWND form = window.form.handle();
-    // The class's, which the system falls back on, at its own DPI; the window's own at its monitor's, for the title bar
-    // (small) and for Alt+Tab and the taskbar (big), also after a move to another DPI and back.
-    EXPECT_EQ(width(GetClassLongPtrW(form, GCLP_HICON)), GetSystemMetrics(SM_CXICON));
-    EXPECT_EQ(width(GetClassLongPtrW(form, GCLP_HICONSM)), GetSystemMetrics(SM_CXSMICON));
-    for (const auto &[dpi, big, small] : { std::tuple(144, 48L, 24L), std::tuple(96, 32L, 16L) }) {
+    const auto windowIcons = [&] {
+        return std::pair(width(SendMessageW(form, WM_GETICON, ICON_BIG, 0)),
+                         width(SendMessageW(form, WM_GETICON, ICON_SMALL, 0)));
+    };
+    // At the system's DPI, where the window opens, its own icons and the class's, which the system falls back on, have
+    // the system's sizes.
+    const std::pair system(long(GetSystemMetrics(SM_CXICON)), long(GetSystemMetrics(SM_CXSMICON)));
+    EXPECT_EQ(std::pair(width(GetClassLongPtrW(form, GCLP_HICON)), width(GetClassLongPtrW(form, GCLP_HICONSM))),
+              system);
+    EXPECT_EQ(windowIcons(), system);
+    // On a monitor of another DPI and back, the window's own follow: the small for the title bar, the big for Alt+Tab
+    // and the taskbar.
+    for (const auto &[dpi, big, small] : { std::tuple(96, 32L, 16L), std::tuple(144, 48L, 24L) }) {
         RECT suggested{ 40, 30, 50, 40 };
         SendMessageW(form, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
-        EXPECT_EQ(std::pair(width(SendMessageW(form, WM_GETICON, ICON_BIG, 0)),
-                            width(SendMessageW(form, WM_GETICON, ICON_SMALL, 0))),
-                  std::pair(big, small))
-            << dpi << " dpi";
+        EXPECT_EQ(windowIcons(), std::pair(big, small)) << dpi << " dpi";
     }
 }
 
