@@ -5,7 +5,10 @@ namespace {
 // UI Automation's LiveSetting property and its value Polite, as oleacc's annotations name them.
 constexpr GUID kLiveSettingProperty{ 0xc12bcd8e, 0x2a8e, 0x4950, { 0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb } };
 constexpr LONG kPolite = 1;
+// oleacc's annotation service. Named here rather than taken from libuuid, whose one object of every GUID would add
+// 40 KB to the program.
 constexpr CLSID kAccPropServices{ 0xb5f8350b, 0x0548, 0x48b1, { 0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7 } };
+constexpr IID kIAccPropServices{ 0x6e26e776, 0x04f0, 0x495d, { 0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69 } };
 
 } // namespace
 
@@ -15,7 +18,7 @@ LiveRegion::LiveRegion(HWND control) : m_control(control)
     // someone else made it.
     m_apartment = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
     IAccPropServices *services = nullptr;
-    if (FAILED(CoCreateInstance(kAccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
+    if (FAILED(CoCreateInstance(kAccPropServices, nullptr, CLSCTX_INPROC_SERVER, kIAccPropServices,
                                 reinterpret_cast<void **>(&services))))
         return;
     m_services.reset(services);

@@ -28,14 +28,18 @@ KINDS = {check.PANEL: "frame", check.RADIO: "option", check.BUTTON: "button", ch
 # Each module's column of the worked results; a BS1 has none.
 DIVIDEND_COLUMN = {"BS1": None, "BS2": 0, "BS2e": 0, "BS2sx": 1, "BS2p": 1, "BS2pe": 0, "BS2px": 2}
 PARITIES, POLARITIES = {"8 bit, no parity": 0, "7 bit, even parity": 8192}, {"Inverted": 16384, "True": 0}
-# The system's colours: Wine's own, and a black high-contrast scheme.
 LIVE_REGION_CHANGED = "8019"  # the WinEvent that tells screen readers to speak a live region
+# How Wine's oleacc reports an annotation of UI Automation's LiveSetting (its GUID) as Polite (1) on a control's client
+# object (OBJID_CLIENT, CHILDID_SELF), which it does not take.
+LIVE_SETTING = (r"AccPropServices_SetHwndProp \(\w+ 4294967292 0 \{c12bcd8e-2a8e-4950-8ae7-3625111d58eb\} \w+ "
+                r"\{VT_I4: 1\}\)")
 UNAVAILABLE = 0x1  # oleacc's state bit for a greyed control
 # The window's own icons, big for Alt+Tab and the taskbar and small for the title bar, at each DPI; what Wine hands on
 # to X task switchers.
 ICONS = {96: [(32, 32), (16, 16)], 144: [(48, 48), (24, 24)]}
 # The arrows beside a BS1's greyed rates, from the baud group's prompt: Left and Right pass over them, wrapping.
 ARROWS_PAST_GREYED = [("Left", "2400"), ("Right", SELECT_RATE), ("Right", "300"), ("Left", SELECT_RATE)]
+# The system's colours: Wine's own, and a black high-contrast scheme.
 SCHEMES = {96: {"ButtonFace": "245 245 245", "ButtonText": "0 0 0", "WindowText": "0 0 0", "GrayText": "166 166 166"},
            144: {"ButtonFace": "0 0 0", "ButtonText": "255 255 255", "WindowText": "255 255 255", "GrayText": "0 255 0"}}
 
@@ -375,7 +379,10 @@ def main():
             subprocess.run([wine_run, "reg", "add", key, "/v", value, "/t", kind, "/d", str(data), "/f"], check=True,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         installation = Installation(wine_run, args.msi, args.program) if args.msi else None
-        processes.append(subprocess.Popen([wine_run, installation.program if installation else args.program]))
+        # Wine's oleacc names the annotations it is asked for and does not keep, among its own messages.
+        oleacc = tempfile.TemporaryFile("w+")
+        processes.append(subprocess.Popen([wine_run, installation.program if installation else args.program],
+                                          env=dict(os.environ, WINEDEBUG="-all,fixme+oleacc"), stderr=oleacc))
         probe = Probe(wine_run, args.probe)
         processes.append(probe.process)
 
@@ -405,6 +412,10 @@ def main():
         if processes[1].wait(timeout=check.WAIT_SECONDS) != 0:
             fail(f"closed, the program ended with status {processes[1].returncode}")
         print("ok: closing the window ends the program with status 0")
+        oleacc.seek(0)
+        if not re.search(LIVE_SETTING, oleacc.read()):
+            fail("the program did not ask oleacc to make the result label a polite live region")
+        print("ok: the program asked oleacc for the result label's LiveSetting, Polite, which Wine does not keep")
         if args.dpi == 96 and not installation:
             check_runtime_error(wine_run, args.program, probe)
         if installation:

@@ -13,8 +13,8 @@
 //   copy TEXT      puts the text on the clipboard
 //   destroy CAPTION  WM_CLOSE to the control, as any program may send it: the control's own procedure destroys it
 //   events         what a screen reader is told: the WinEvents of the window's process since the last "events", in
-//                  order, one "event" line each: EVENT (hexadecimal) NAME (the object's accessible name at delivery)
-//                  OBJECT CHILD; the first starts listening and answers none
+//                  order, one "event" line each: EVENT (hexadecimal) NAME (a live region's accessible name at
+//                  delivery) OBJECT CHILD; the first starts listening and answers none
 //   accessible     the window's controls as oleacc presents them, one "accessible" line each: CAPTION NAME ROLE
 //                  STATE (role and state as numbers), or CAPTION and the failure's HRESULT
 //   placement      "placement" WINDOW (its rectangle, title bar and border included) WORK (its monitor's work area);
@@ -242,10 +242,14 @@ private:
     }
     static void CALLBACK hook(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD)
     {
-        IAccessible *found = nullptr;
-        VARIANT which{};
-        const HRESULT result = AccessibleObjectFromEvent(window, DWORD(object), DWORD(child), &found, &which);
-        const auto described = describe(found, result, which);
+        // The object named only where a screen reader speaks it: asking costs the window a round trip per event.
+        std::string described;
+        if (event == EVENT_OBJECT_LIVEREGIONCHANGED) {
+            IAccessible *found = nullptr;
+            VARIANT which{};
+            const HRESULT result = AccessibleObjectFromEvent(window, DWORD(object), DWORD(child), &found, &which);
+            described = describe(found, result, which);
+        }
         char code[16];
         wsprintfA(code, "%04lx", event);
         s_events.push_back(std::string(code) + '\t' + described.substr(0, described.find('\t')) + '\t' +
