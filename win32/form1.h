@@ -127,7 +127,7 @@ private:
     Cascade m_cascade{ *this };
 
     std::array<Icon, 2> m_icons;          // ICON_SMALL and ICON_BIG, at the window's DPI
-    std::unique_ptr<LiveRegion> m_result; // the result label, whose every new caption screen readers speak
+    std::unique_ptr<LiveRegion> m_result; // the result label once it shows a result, each of which is spoken
 };
 
 // UTF-8, as the table and the core keep their texts, to the UTF-16 of the W functions.
