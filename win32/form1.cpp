@@ -195,13 +195,17 @@ Form1::Form1(HINSTANCE instance)
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = instance;
     windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_TEVROLIN));
-    windowClass.hIconSm =
-        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TEVROLIN), IMAGE_ICON,
-                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    // Not shared: the system's cache of shared icons answers with the first image loaded under the name, whatever the
+    // size asked for, and that is the big one.
+    Icon small(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TEVROLIN), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
+    windowClass.hIconSm = small.get();
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1); // the system's colours, high contrast too
     windowClass.lpszClassName = kClassName;
-    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    if (RegisterClassExW(&windowClass))
+        (void)small.release(); // the class's from now on, as long as the program runs
+    else if (GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         throw RuntimeError("Windows could not register the window's class.");
 
     // The window finds this object through GWLP_USERDATA, set in WM_NCCREATE, where m_window takes the handle.
@@ -223,6 +227,7 @@ Form1::Form1(HINSTANCE instance)
             SetWindowPos(m_controls[i].window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     layOut(at); // once the fonts are in, an option whose caption needs more room takes it
+    setIcons(at);
     ACCEL copy{ FCONTROL | FVIRTKEY, 'C', kCopyCommand };
     m_accelerators.reset(CreateAcceleratorTableW(&copy, 1));
     m_lastFocus = m_controls[indexOf(controls::OptionButtonSelectStamp)].window;
@@ -462,7 +467,20 @@ bool Form1::preTranslate(MSG &message)
         if (step != 0 && (chord || moveInGroup(message.hwnd, step)))
             return true;
     }
-    return IsDialogMessageW(handle(), &message) != FALSE;
+    const bool handled = IsDialogMessageW(handle(), &message) != FALSE;
+    if (message.message == WM_KEYDOWN && message.wParam == VK_TAB)
+        keepDefaultButton();
+    return handled;
+}
+
+void Form1::keepDefaultButton() const
+{
+    // Calculate stays the default button wherever Tab leads, drawn as such: Wine's dialog manager takes the style
+    // from every push button when Tab moves the focus in a window that is not a dialog, and gives it back only when
+    // the focus lands on one.
+    HWND calculate = m_controls[indexOf(controls::CalculateCommandButton)].window;
+    if ((GetWindowLongW(calculate, GWL_STYLE) & BS_TYPEMASK) != BS_DEFPUSHBUTTON)
+        SendMessageW(calculate, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
 }
 
 void Form1::onActivate(bool active)
@@ -542,6 +560,22 @@ void Form1::onDpiChanged(int dpi, const RECT &suggested)
     // Moved to a monitor of another DPI: the same layout in that monitor's pixels, where the system suggests.
     SetWindowPos(handle(), nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     layOut(dpi);
+    setIcons(dpi);
+}
+
+void Form1::setIcons(int dpi)
+{
+    // The class's icons are drawn at the system's DPI. The window's own, for its title bar (small) and for Alt+Tab
+    // and the taskbar (big), are loaded at the sizes for its monitor's DPI, where the system picks the nearest image
+    // and scales it, rather than stretching a bitmap meant for another size.
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(handle(), GWLP_HINSTANCE));
+    for (const WPARAM kind : { ICON_SMALL, ICON_BIG }) {
+        const bool small = kind == ICON_SMALL;
+        const int size = int(GetSystemMetricsForDpi(small ? SM_CXSMICON : SM_CXICON, UINT(dpi)));
+        Icon icon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TEVROLIN), IMAGE_ICON, size, size, 0)));
+        SendMessageW(handle(), WM_SETICON, kind, reinterpret_cast<LPARAM>(icon.get()));
+        m_icons[kind] = std::move(icon); // the one it replaces is no longer shown
+    }
 }
 
 Form1::Control *Form1::find(std::string_view name)
@@ -617,7 +651,15 @@ bool Form1::SetCaption(std::string_view text)
 {
     if (!allowed("SetCaption", controls::BaudModeDecimalLabel))
         return false;
-    return SetWindowTextW(find(controls::BaudModeDecimalLabel)->window, widen(text).c_str()) != FALSE;
+    HWND label = find(controls::BaudModeDecimalLabel)->window;
+    if (!SetWindowTextW(label, widen(text).c_str()))
+        return false;
+    // A live region from the first result on, which is the first it announces: entering COM and loading oleacc take
+    // 10 to 30 ms under Wine, which the start-up does without.
+    if (!m_result)
+        m_result = std::make_unique<LiveRegion>(label);
+    m_result->changed();
+    return true;
 }
 
 bool Form1::ShowMessage(std::string_view prompt, int style, std::string_view title)

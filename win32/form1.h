@@ -2,6 +2,7 @@
 
 #include "cascade.h"
 #include "controltable.h"
+#include "liveregion.h"
 #include "loadstep.h"
 #include "windowoperations.h"
 
@@ -33,6 +34,10 @@ struct AcceleratorDeleter {
     void operator()(HACCEL table) const { DestroyAcceleratorTable(table); }
 };
 using Accelerators = std::unique_ptr<std::remove_pointer_t<HACCEL>, AcceleratorDeleter>;
+struct IconDestroyer {
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+using Icon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDestroyer>;
 
 // The calculator's one window on Windows: standard controls made from the control table, the window operations the
 // cascade works through, and the clicks of the 23 choices delivered to it. It decides nothing itself.
@@ -106,10 +111,12 @@ private:
     bool place(std::size_t index, int dpi);
     int frameRoom(std::size_t index, int dpi) const;
     void applyFonts(int dpi);
+    void setIcons(int dpi);
     void onClicked(std::size_t index);
     void checkOnly(std::size_t index);
     void refreshTabStops();
     bool moveInGroup(HWND from, int step);
+    void keepDefaultButton() const;
     void copyResult() const;
     int present(const std::wstring &text, const std::wstring &title, UINT style);
 
@@ -123,6 +130,9 @@ private:
     OperationFilter m_filter;
     MessagePresenter m_presenter;
     Cascade m_cascade{ *this };
+
+    std::array<Icon, 2> m_icons;          // ICON_SMALL and ICON_BIG, at the window's DPI
+    std::unique_ptr<LiveRegion> m_result; // the result label once it shows a result, each of which is spoken
 };
 
 // UTF-8, as the table and the core keep their texts, to the UTF-16 of the W functions.

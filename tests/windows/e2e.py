@@ -31,6 +31,17 @@ KINDS = {check.PANEL: "frame", check.RADIO: "option", check.BUTTON: "button", ch
 # Each module's column of the worked results; a BS1 has none.
 DIVIDEND_COLUMN = {"BS1": None, "BS2": 0, "BS2e": 0, "BS2sx": 1, "BS2p": 1, "BS2pe": 0, "BS2px": 2}
 PARITIES, POLARITIES = {"8 bit, no parity": 0, "7 bit, even parity": 8192}, {"Inverted": 16384, "True": 0}
+LIVE_REGION_CHANGED = "8019"  # the WinEvent that tells screen readers to speak a live region
+# How Wine's oleacc reports an annotation of UI Automation's LiveSetting (its GUID) as Polite (1) on a control's client
+# object (OBJID_CLIENT, CHILDID_SELF), which it does not take.
+LIVE_SETTING = (r"AccPropServices_SetHwndProp \(\w+ 4294967292 0 \{c12bcd8e-2a8e-4950-8ae7-3625111d58eb\} \w+ "
+                r"\{VT_I4: 1\}\)")
+UNAVAILABLE = 0x1  # oleacc's state bit for a greyed control
+# The window's own icons, big for Alt+Tab and the taskbar and small for the title bar, at each DPI; what Wine hands on
+# to X task switchers.
+ICONS = {96: [(32, 32), (16, 16)], 144: [(48, 48), (24, 24)]}
+# The arrows beside a BS1's greyed rates, from the baud group's prompt: Left and Right pass over them, wrapping.
+ARROWS_PAST_GREYED = [("Left", "2400"), ("Right", SELECT_RATE), ("Right", "300"), ("Left", SELECT_RATE)]
 # The system's colours: Wine's own, and a black high-contrast scheme.
 SCHEMES = {96: {"ButtonFace": "245 245 245", "ButtonText": "0 0 0", "WindowText": "0 0 0", "GrayText": "166 166 166"},
            144: {"ButtonFace": "0 0 0", "ButtonText": "255 255 255", "WindowText": "255 255 255", "GrayText": "0 255 0"}}
@@ -77,6 +88,14 @@ class Probe:
                                     rect=[int(v) for v in rect.split(",")])
         return state
 
+    def events(self):
+        """What a screen reader has been told since the last call: (event, name, object, child) in order."""
+        return [tuple(fields) for _, *fields in self.ask("events")]
+
+    def spoken(self):
+        """What screen readers were told to speak since the last call: each live region's name as they read it."""
+        return [name for event, name, *_ in self.events() if event == LIVE_REGION_CHANGED]
+
 
 def screenshot(path):
     """The window with its title bar, and the box over it if one is open."""
@@ -101,6 +120,40 @@ def check_initial_state(state):
     print(f"ok: all {len(check.INITIAL_STATE)} controls as the window opens, the focus on {SELECT_STAMP!r}")
 
 
+def check_accessible(probe):
+    """Each control as a screen reader gets it from oleacc: its caption as its name, unavailable while greyed. Wine
+    answers these two; the role and the checked state are its generic client's."""
+    found = {caption: (name, int(state) & UNAVAILABLE != 0)
+             for _, caption, name, role, state in probe.ask("accessible")}
+    wrong = [f"{caption!r}: {found.get(caption)}" for caption, _, _, enabled, _ in check.INITIAL_STATE
+             if found.get(caption) != (caption, not enabled)]
+    if wrong:
+        fail("through oleacc, expected each caption as the name and greyed ones unavailable:\n    "
+             + "\n    ".join(wrong))
+    print(f"ok: through oleacc all {len(check.INITIAL_STATE)} controls carry their captions, the greyed unavailable")
+
+
+def check_icons(dpi):
+    poll(f"the window's icons to be {ICONS[dpi]}", lambda: check.icon_sizes(TITLE) == ICONS[dpi])
+    print(f"ok: the window's icons at {dpi} dpi are {' and '.join(str(w) for w, _ in ICONS[dpi])} pixels")
+
+
+def check_default_button(probe, state, drawn=True):
+    """Calculate is the window's default button as the dialog manager reports it, and drawn as one: the visual styles
+    frame it in their accent colour, a plain button in grey."""
+    default = probe.ask("placement")[1]
+    if default != ["default", CALCULATE, str(1)]:  # BS_DEFPUSHBUTTON
+        fail(f"DM_GETDEFID and Calculate's style give {default}, expected {CALCULATE!r} and BS_DEFPUSHBUTTON")
+    if not drawn:
+        return
+    _, left, top, _, height = check.CLICK_TARGETS[CALCULATE]
+    r, g, b = check.pixel(state["client"][0] + check.to_pixels(left, 1),
+                          state["client"][1] + check.to_pixels(top + height // 2, 1))
+    if b - r < 100:
+        fail(f"Calculate's frame is drawn in {(r, g, b)}, not in the accent of a default button")
+    print("ok: Calculate is the default button, reported so and drawn with its accent")
+
+
 def wait_focus(probe, target, checked=False):
     return poll(f"the focus on {target!r}" + (" and checked" if checked else ""),
                 lambda: (s := probe.state())["focus"] == target and (not checked or s["controls"][target]["checked"])
@@ -111,21 +164,30 @@ def calculate_by_keyboard(probe):
     """The README's 15 keys, then Ctrl+C; the chords of Ctrl, Alt and Shift with the arrows and Return do nothing."""
     subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", f"^{TITLE}$", "windowfocus", "--sync"],
                    check=True, capture_output=True, timeout=check.WAIT_SECONDS)
+    probe.ask("copy before")
+    press("ctrl+c")  # before the first result: nothing to copy
     for key, target in check.KEYBOARD_RUN:
         press(key)
         wait_focus(probe, target, checked=key in ("Up", "Down"))
+        if probe.ask("clipboard") != [["before"]]:
+            fail(f"Ctrl+C before the first result changed the clipboard to {probe.ask('clipboard')}")
     for chord in ("ctrl+Up", "alt+Down", "shift+Down", "ctrl+Return", "shift+KP_Enter"):
         press(chord)
     press("Up")  # once it has moved to the prompt, the chords before it have been handled
     if result(wait_focus(probe, check.SELECT_POLARITY, checked=True)) != " 0":
         fail("a chord with Ctrl or Shift pressed Calculate")
     press("Down")
-    wait_focus(probe, "Inverted", checked=True)
+    check_default_button(probe, wait_focus(probe, "Inverted", checked=True))
+    probe.events()
     press("Return")
     poll("the result '16468'", lambda: result(probe.state()) == "16468")
+    press("Return")  # the same result again
     press("ctrl+c")
     poll("'16468' on the clipboard", lambda: probe.ask("clipboard") == [["16468"]])
-    print(f"ok: {len(check.KEYBOARD_RUN) + 1} keys from start to '16468', chords that do nothing; Ctrl+C copies it")
+    if (spoken := probe.spoken()) != ["16468"] * 2:
+        fail(f"two Returns made screen readers hear {spoken} of the result label, expected '16468' twice")
+    print(f"ok: {len(check.KEYBOARD_RUN) + 1} keys from start to '16468', chords that do nothing, Ctrl+C before it "
+          "too; the result spoken as a live region, the same again too; Ctrl+C copies it")
 
 
 def check_refusal(probe, layout, screenshots):
@@ -136,6 +198,7 @@ def check_refusal(probe, layout, screenshots):
                         ("space", SELECT_RATE), ("Tab", "BS1")):
         press(key)
         wait_focus(probe, target, checked=key in ("Up", "space"))
+    probe.events()
     press("Return")
 
     def shown_over_the_window():
@@ -146,9 +209,12 @@ def check_refusal(probe, layout, screenshots):
             fail(f"the box is {box}, expected {wanted} with an icon")
         if state["enabled"] or not controls[SELECT_RATE]["checked"] or controls["9600"]["checked"]:
             fail(f"behind the box the window should be disabled, on {SELECT_RATE!r}, with 9600 cleared")
-        (bx, by, bw, bh), (cx, cy, cw, ch) = box["rect"], state["client"]
-        if not (cx < bx + bw // 2 < cx + cw and cy < by + bh // 2 < cy + ch):
-            fail(f"the box at {box['rect']} does not stand over the window at {state['client']}")
+        # Centred on the window as a whole, title bar and border included, rounded down; on its monitor's work area.
+        (_, window, work), (bx, by, bw, bh) = probe.ask("placement")[0], box["rect"]
+        (wx, wy, ww, wh), (ax, ay, aw, ah) = ([int(v) for v in r.split(",")] for r in (window, work))
+        centred = [max(ax, min(wx + (ww - bw) // 2, ax + aw - bw)), max(ay, min(wy + (wh - bh) // 2, ay + ah - bh))]
+        if [bx, by] != centred:
+            fail(f"the box stands at {bx},{by}, expected {centred[0]},{centred[1]}: centred on the window at {window}")
         return state
 
     state = poll("the refusal box over the disabled window", shown_over_the_window)
@@ -162,14 +228,31 @@ def check_refusal(probe, layout, screenshots):
     state = wait_focus(probe, "BS1")
     if state["box"] or not state["controls"]["BS1"]["checked"] or state["controls"]["BS2"]["checked"]:
         fail("the click on BS2 behind the box changed the selection, or the box stayed")
-    print("ok: Shift+Tab to a greyed choice's group, Space; the refusal box, modal and over the window; the focus back")
+    # The box is read as it opens; the label, which keeps the last result, is not announced as if it answered. A
+    # click sent now is handled once the refusal's handler has returned, after every event it raised.
+    probe.ask("send BS1")
+    if spoken := probe.spoken():
+        fail(f"the refusal made screen readers hear {spoken} of the result label, expected nothing")
+    print("ok: Shift+Tab to a greyed choice's group, Space; the refusal box, modal and centred on the window, nothing "
+          "spoken of the label; the focus back")
+
+
+def check_arrows_past_greyed(probe):
+    """With a BS1 the fast rates are greyed: Left and Right pass over them to the next enabled option, wrapping."""
+    press("shift+Tab")
+    wait_focus(probe, SELECT_RATE, checked=True)
+    for key, target in ARROWS_PAST_GREYED:
+        press(key)
+        wait_focus(probe, target, checked=True)
+    print(f"ok: Left and Right wrap past a BS1's greyed rates: {', '.join(t.strip() for _, t in ARROWS_PAST_GREYED)}")
 
 
 def sweep(probe):
     """Every module, rate, parity and polarity, each as a user reaches it: a BS2 first so that every rate can be
     chosen, the rate, parity and polarity, then the module, so that a BS1 meets the fast rates it refuses."""
     worked = re.findall(r"\{ *(\d+), *(-?\d+), *(-?\d+), *(-?\d+) *\}", (TESTS / "workedresults.h").read_text())
-    wrong, count = [], 0
+    wrong, count, shown = [], 0, []
+    probe.events()
     for model, column in DIVIDEND_COLUMN.items():
         for rate, *results in worked:
             for parity, polarity in ((p, q) for p in PARITIES for q in POLARITIES):
@@ -180,15 +263,25 @@ def sweep(probe):
                 else:
                     expected = f"{'N' if POLARITIES[polarity] else 'T'}{rate}" if int(rate) <= 2400 else "refused"
                 got = result(probe.state()) if probe.ask(f"send {CALCULATE}") == [["done"]] else "refused"
+                shown += [got] if got != "refused" else []
                 if got == "refused":
-                    poll("the box", lambda: probe.state()["box"])
+                    # The rate falls back to the prompt, alone checked in its group: the greyed rate is cleared.
+                    rates = poll("the box", lambda: (s := probe.state())["box"] and s["controls"])
+                    baud = [c for c, v in rates.items() if v["parent"] == "Baud" and v["checked"]]
+                    if baud != [SELECT_RATE] or rates[rate]["enabled"]:
+                        wrong.append(f"{model} {rate}: refused with {baud} checked in the greyed baud group")
                     probe.ask("send OK")
                 if got != expected:
                     wrong.append(f"{model} {rate} {parity} {polarity}: {got}, expected {expected}")
                 count += 1
     if count != 7 * 11 * 2 * 2 or wrong:
         fail(f"of {count} combinations these differ from the worked results: {wrong}")
-    print(f"ok: all {count} combinations by clicks give the worked results, or the refusal for a BS1 above 2400")
+    # Screen readers read the label when the event reaches them, which may be after the next result: only the count
+    # is certain here.
+    if len(spoken := probe.spoken()) != len(shown):
+        fail(f"screen readers were told of {len(spoken)} results, expected each of the {len(shown)} shown once")
+    print(f"ok: all {count} combinations by clicks give the worked results, each spoken once, or the refusal for a BS1 "
+          "above 2400, with the rate cleared back to the prompt")
 
 
 def calculate_by_pointer(probe, layout):
@@ -198,6 +291,27 @@ def calculate_by_pointer(probe, layout):
         poll(f"{name!r} checked", lambda: name == CALCULATE or probe.state()["controls"][name]["checked"])
     poll("the result '16468'", lambda: result(probe.state()) == "16468")
     print("ok: BS2, 9600, 8 bit no parity, Inverted, Calculate by the real pointer -> '16468'")
+
+
+def check_runtime_error(wine_run, program, probe):
+    """A run-time error in the real program: the result label closed from outside, as any program can close another's
+    control with WM_CLOSE, so that Calculate cannot enable it. The error's box, then status 1."""
+    process = subprocess.Popen([wine_run, program])
+    try:
+        poll("the window again", probe.state)
+        probe.ask("destroy  0")
+        poll("the result label gone", lambda: " 0" not in probe.state()["controls"])
+        for name in ("BS2", "9600", "8 bit, no parity", "Inverted", CALCULATE):
+            probe.ask(f"send {name}")
+        box = poll("the error's box", lambda: probe.state()["box"])
+        if box["title"] != TITLE or not box["text"].startswith("Run-time error: ") or box["buttons"] != ["OK"]:
+            fail(f"the run-time error's box is {box}")
+        probe.ask("send OK")
+        if process.wait(timeout=check.WAIT_SECONDS) != 1:
+            fail(f"after the run-time error the program ended with status {process.returncode}, expected 1")
+    finally:
+        process.kill()
+    print(f"ok: a control closed from outside: {box['text'].splitlines()[0]!r} in a box, then status 1")
 
 
 class Installation:
@@ -390,7 +504,10 @@ def main():
         if args.captions:
             return check_captions_in_every_look(wine_run, args.program, args.probe, args.dpi, args.screenshots)
         installation = Installation(wine_run, args.msi, args.program) if args.msi else None
-        processes.append(subprocess.Popen([wine_run, installation.program if installation else args.program]))
+        # Wine's oleacc names the annotations it is asked for and does not keep, among its own messages.
+        oleacc = tempfile.TemporaryFile("w+")
+        processes.append(subprocess.Popen([wine_run, installation.program if installation else args.program],
+                                          env=dict(os.environ, WINEDEBUG="-all,fixme+oleacc"), stderr=oleacc))
         probe = Probe(wine_run, args.probe)
         processes.append(probe.process)
 
@@ -406,16 +523,26 @@ def main():
         if args.screenshots:
             screenshot(f"{args.screenshots}/tevrolin-windows-{args.dpi}dpi.png")
         layout = check.Layout(state["client"][:2], scale)
+        check_icons(args.dpi)
         if args.dpi == 96 and not installation:
             check_initial_state(state)
+            check_default_button(probe, state, drawn=False)  # greyed
+            check_accessible(probe)
             calculate_by_keyboard(probe)
             check_refusal(probe, layout, args.screenshots)
+            check_arrows_past_greyed(probe)
             sweep(probe)
         calculate_by_pointer(probe, layout)
         probe.ask("close")
         if processes[1].wait(timeout=check.WAIT_SECONDS) != 0:
             fail(f"closed, the program ended with status {processes[1].returncode}")
         print("ok: closing the window ends the program with status 0")
+        oleacc.seek(0)
+        if not re.search(LIVE_SETTING, oleacc.read()):
+            fail("the program did not ask oleacc to make the result label a polite live region")
+        print("ok: the program asked oleacc for the result label's LiveSetting, Polite, which Wine does not keep")
+        if args.dpi == 96 and not installation:
+            check_runtime_error(wine_run, args.program, probe)
         if installation:
             installation.remove()
     finally:

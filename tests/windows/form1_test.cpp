@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -91,6 +92,39 @@ TEST(Win32WindowTest, FontsAndLayoutFollowTheDpi)
                        sizeof font, &font);
             EXPECT_EQ(std::pair(font.lfHeight, std::wstring(font.lfFaceName)), wanted) << row.name;
         }
+    }
+}
+
+TEST(Win32WindowTest, IconsAreSizedForTheDpi)
+{
+    const auto width = [](LONG_PTR icon) {
+        ICONINFO info{};
+        BITMAP bitmap{};
+        if (!GetIconInfo(reinterpret_cast<HICON>(icon), &info))
+            return 0L;
+        GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        return bitmap.bmWidth;
+    };
+    Window window;
+    const HWND form = window.form.handle();
+    const auto windowIcons = [&] {
+        return std::pair(width(SendMessageW(form, WM_GETICON, ICON_BIG, 0)),
+                         width(SendMessageW(form, WM_GETICON, ICON_SMALL, 0)));
+    };
+    // At the system's DPI, where the window opens, its own icons and the class's, which the system falls back on, have
+    // the system's sizes.
+    const std::pair system(long(GetSystemMetrics(SM_CXICON)), long(GetSystemMetrics(SM_CXSMICON)));
+    EXPECT_EQ(std::pair(width(GetClassLongPtrW(form, GCLP_HICON)), width(GetClassLongPtrW(form, GCLP_HICONSM))),
+              system);
+    EXPECT_EQ(windowIcons(), system);
+    // On a monitor of another DPI and back, the window's own follow: the small for the title bar, the big for Alt+Tab
+    // and the taskbar.
+    for (const auto &[dpi, big, small] : { std::tuple(96, 32L, 16L), std::tuple(144, 48L, 24L) }) {
+        RECT suggested{ 40, 30, 50, 40 };
+        SendMessageW(form, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        EXPECT_EQ(windowIcons(), std::pair(big, small)) << dpi << " dpi";
     }
 }
 

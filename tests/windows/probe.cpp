@@ -15,12 +15,27 @@
 //   ink PIXELS smooth|plain TEXT
 //                  the width of TEXT's ink in Tahoma PIXELS high, smoothed as the system smooths text or not at all:
 //                  the reference for the captions as the window draws them
+//   copy TEXT      puts the text on the clipboard
+//   destroy CAPTION  WM_CLOSE to the control, as any program may send it: the control's own procedure destroys it
+//   events         what a screen reader is told: the WinEvents of the window's process since the last "events", in
+//                  order, one "event" line each: EVENT (hexadecimal) NAME (a live region's accessible name at
+//                  delivery) OBJECT CHILD; the first starts listening and answers none
+//   accessible     the window's controls as oleacc presents them, one "accessible" line each: CAPTION NAME ROLE
+//                  STATE (role and state as numbers), or CAPTION and the failure's HRESULT
+//   placement      "placement" WINDOW (its rectangle, title bar and border included) WORK (its monitor's work area);
+//                  "default" CAPTION (of the control that DM_GETDEFID names) TYPE (Calculate's BS_ button type)
 #include <windows.h>
 
+#include <oleacc.h>
+
 #include <algorithm>
+#include <future>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -191,11 +206,143 @@ int inkWidth(int pixels, bool smooth, const std::string &text)
     return right - left + 1;
 }
 
+void copy(const std::string &text)
+{
+    if (!OpenClipboard(nullptr))
+        return;
+    EmptyClipboard();
+    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t))) {
+        std::ranges::copy(text.c_str(), text.c_str() + text.size() + 1, static_cast<wchar_t *>(GlobalLock(memory)));
+        GlobalUnlock(memory);
+        SetClipboardData(CF_UNICODETEXT, memory);
+    }
+    CloseClipboard();
+}
+
+struct Releaser {
+    void operator()(IUnknown *object) const { object->Release(); }
+};
+
+// The accessible object's name, role and state, as a screen reader asks them; the HRESULT where there is none.
+std::string describe(IAccessible *found, HRESULT result, VARIANT child)
+{
+    const std::unique_ptr<IAccessible, Releaser> object(found);
+    if (FAILED(result) || !object) {
+        char code[16];
+        wsprintfA(code, "%08lx", result);
+        return code;
+    }
+    BSTR name = nullptr;
+    VARIANT role{}, state{};
+    object->get_accName(child, &name);
+    object->get_accRole(child, &role);
+    object->get_accState(child, &state);
+    std::string line;
+    for (const wchar_t *c = name; c && *c; ++c)
+        line += char(*c);
+    SysFreeString(name);
+    return line + '\t' + std::to_string(role.vt == VT_I4 ? role.lVal : -1) + '\t' +
+           std::to_string(state.vt == VT_I4 ? state.lVal : -1);
+}
+
+void accessible()
+{
+    // COM once the window is up: under Wine, a probe that entered it while the program started left the window
+    // without the focus.
+    static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    (void)com;
+    children(g_window, [](HWND child) {
+        IAccessible *object = nullptr;
+        const HRESULT result = AccessibleObjectFromWindow(child, DWORD(OBJID_CLIENT), __uuidof(IAccessible),
+                                                          reinterpret_cast<void **>(&object));
+        VARIANT self{};
+        self.vt = VT_I4; // CHILDID_SELF
+        std::cout << "accessible\t" << text(child) << '\t' << describe(object, result, self) << '\n';
+    });
+}
+
+// Out-of-context WinEvents of the window's process, delivered to a thread of this process that waits for them as a
+// screen reader's does, and read there as a screen reader reads them. Not WINEVENT_SKIPOWNPROCESS, which Wine reads
+// as "skip every other process".
+class Listener {
+public:
+    explicit Listener(DWORD process)
+    {
+        std::promise<DWORD> listening;
+        std::thread([&listening, process] { run(process, listening); }).detach();
+        m_thread = listening.get_future().get();
+    }
+    // Prints the events delivered so far. They come in their own time but in order, and after every event raised
+    // before this call comes this request, which the listening thread answers.
+    void report() const
+    {
+        std::promise<void> done;
+        PostThreadMessageW(m_thread, WM_APP, 0, reinterpret_cast<LPARAM>(&done));
+        done.get_future().wait();
+    }
+
+private:
+    static void run(DWORD process, std::promise<DWORD> &listening)
+    {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, &Listener::hook, process, 0, WINEVENT_OUTOFCONTEXT);
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE); // the thread's queue, for the requests
+        listening.set_value(GetCurrentThreadId());
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            if (message.message == WM_APP) {
+                for (const auto &line : s_events)
+                    std::cout << "event\t" << line << '\n';
+                s_events.clear();
+                reinterpret_cast<std::promise<void> *>(message.lParam)->set_value();
+            }
+            DispatchMessageW(&message);
+        }
+    }
+    static void CALLBACK hook(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD)
+    {
+        // The object named only where a screen reader speaks it: asking costs the window a round trip per event.
+        std::string described;
+        if (event == EVENT_OBJECT_LIVEREGIONCHANGED) {
+            IAccessible *found = nullptr;
+            VARIANT which{};
+            const HRESULT result = AccessibleObjectFromEvent(window, DWORD(object), DWORD(child), &found, &which);
+            described = describe(found, result, which);
+        }
+        char code[16];
+        wsprintfA(code, "%04lx", event);
+        s_events.push_back(std::string(code) + '\t' + described.substr(0, described.find('\t')) + '\t' +
+                           std::to_string(object) + '\t' + std::to_string(child));
+    }
+
+    static inline std::vector<std::string> s_events; // the listening thread's alone
+    DWORD m_thread = 0;
+};
+
+void placement()
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(g_window, MONITOR_DEFAULTTONEAREST), &monitor);
+    const auto &work = monitor.rcWork;
+    std::cout << "placement\t" << rect(g_window) << '\t' << work.left << ',' << work.top << ','
+              << work.right - work.left << ',' << work.bottom - work.top << '\n';
+    const auto reply = SendMessageW(g_window, DM_GETDEFID, 0, 0);
+    std::string named;
+    LONG type = -1;
+    children(g_window, [&](HWND child) {
+        named += HIWORD(reply) == DC_HASDEFID && GetDlgCtrlID(child) == LOWORD(reply) ? text(child) : "";
+        type = kind(child) == std::string("button") ? GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK : type;
+    });
+    std::cout << "default\t" << named << '\t' << type << '\n';
+}
+
 } // namespace
 
 int main()
 {
     std::cout << std::boolalpha;
+    std::unique_ptr<Listener> listener;
     for (std::string line; std::getline(std::cin, line); std::cout << "end" << std::endl) {
         const auto argument = line.substr(line.find(' ') + 1);
         g_window = FindWindowW(L"Tevrolin", L"Tevrolin");
@@ -220,6 +367,19 @@ int main()
                       << '\n';
         } else if (line == "close") {
             PostMessageW(g_window, WM_CLOSE, 0, 0);
+        } else if (line.starts_with("copy ")) {
+            copy(argument);
+        } else if (line.starts_with("destroy ")) {
+            PostMessageW(control(argument), WM_CLOSE, 0, 0);
+        } else if (line == "events" && (listener || g_window)) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(g_window, &process);
+            listener = listener ? std::move(listener) : std::make_unique<Listener>(process);
+            listener->report();
+        } else if (line == "accessible") {
+            accessible();
+        } else if (line == "placement") {
+            placement();
         }
     }
 }

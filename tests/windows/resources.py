@@ -15,6 +15,8 @@ import pefile
 # The DLLs of every Windows the manifest names, and nothing of the compiler's (libstdc++-6, libgcc_s_seh-1,
 # libwinpthread-1).
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll"}
+# COM, which brings oleacc's annotations for the spoken result; oleacc itself is loaded through COM, not imported.
+SYSTEM_DLLS |= {"ole32.dll"}
 DLL_FLAGS = ("IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE", "IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA",
              "IMAGE_DLLCHARACTERISTICS_NX_COMPAT")
 # width, height, colours, bits per pixel: Windows picks the 2-colour image on monochrome displays and the 16x16 one for
