@@ -5,11 +5,13 @@ Standard library only, so the icons can be regenerated on any machine with Pytho
 
     python3 make-icons.py
 
-Run it from anywhere; outputs land next to this script.
+Run it from anywhere; outputs land next to this script. With --web FOLDER it writes only the web page's icons
+there instead, icon-192.png and icon-512.png.
 """
 
 import pathlib
 import struct
+import sys
 import zlib
 
 # The standard 16-colour palette: every 4-bit icon viewer renders these faithfully.
@@ -83,6 +85,7 @@ ART16 = [
 ]
 
 PNG_SIZES = [16, 32, 48, 64, 128, 256]
+WEB_SIZES = [192, 512]  # what a web app's manifest offers for its installation
 
 
 def check_art(art):
@@ -171,6 +174,10 @@ def write_png(path, art, size):
 
 
 def main():
+    if sys.argv[1:2] == ["--web"] and len(sys.argv) == 3:
+        for size in WEB_SIZES:
+            write_png(pathlib.Path(sys.argv[2]) / f"icon-{size}.png", ART32, size)
+        return
     here = pathlib.Path(__file__).resolve().parent
     write_ico(
         here / "tevrolin.ico",
