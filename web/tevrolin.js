@@ -120,15 +120,19 @@ function deliver(name) {
 // Opening a link with a choice makes the same choices, as clicks, then presses Calculate. A part that is unknown, or
 // that the cascade does not allow at that point, ends the replay there, and nothing more happens.
 function replay() {
+    const press = (control) => {
+        control.focus(); // where a click leaves it, so that the keys go on from there
+        control.click();
+    };
     const parts = location.hash.slice(1).split('&');
     for (const [index, part] of parts.entries()) {
         const length = write(part);
         const chosen = length < 0 ? 0 : core.choice(index, length);
         const option = chosen ? document.getElementById(text(core.buffer(), chosen)) : null;
         if (!option || option.disabled || stopped) return;
-        option.click();
+        press(option);
     }
-    if (!calculate.disabled && !stopped) calculate.click();
+    if (!calculate.disabled && !stopped) press(calculate);
 }
 
 function copyResult(event) {
