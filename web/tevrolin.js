@@ -89,7 +89,16 @@ function stop(error) {
     try {
         show({ title: 'Tevrolin', prompt: report, warning: false });
     } catch {
-        // the line below the form says it
+        // the line at the foot of the page says it
+    }
+}
+
+// Runs the page's part of an event; whatever fails in it, the core included, stops the page as an error does.
+function guarded(work) {
+    try {
+        work();
+    } catch (error) {
+        stop(error instanceof Error ? error.message : String(error));
     }
 }
 
@@ -101,25 +110,25 @@ function write(value) {
 
 function deliver(name) {
     if (stopped) return;
-    try {
+    guarded(() => {
         const length = write(name);
         if (length < 0) throw new Error(`no control is named ${name.slice(0, 40)}`);
         calculated = false;
+        message = null;
         core.click(length);
         if (stopped) return;
         // Each calculation writes its choice into the address, in the command line's words.
         if (calculated) history.replaceState(null, '', `#${text(core.buffer(), core.fragment())}`);
         if (message) show(message);
-    } catch (error) {
-        stop(error instanceof Error ? error.message : String(error));
-    } finally {
-        message = null;
-    }
+    });
+    message = null;
 }
 
 // Opening a link with a choice makes the same choices, as clicks, then presses Calculate. A part that is unknown, or
-// that the cascade does not allow at that point, ends the replay there, and nothing more happens.
+// that the cascade does not allow at that point, ends the replay there, and nothing more happens. While the message box
+// is up, no click reaches the page, a link's neither.
 function replay() {
+    if (stopped || box.open) return;
     const press = (control) => {
         control.focus(); // where a click leaves it, so that the keys go on from there
         control.click();
@@ -145,7 +154,8 @@ function copyResult(event) {
 function afterMessage() {
     // The browser gives the focus back to where it was; where that is no enabled control of the form, to Calculate.
     const focused = document.activeElement;
-    if (!form.contains(focused) || focused.disabled) (calculate.disabled ? form.querySelector(':enabled') : calculate)?.focus();
+    if (form.contains(focused) && !focused.disabled) return;
+    (calculate.disabled ? form.querySelector(':enabled') : calculate)?.focus();
 }
 
 async function start() {
@@ -179,12 +189,12 @@ async function start() {
     box.addEventListener('close', afterMessage);
     document.addEventListener('copy', copyResult);
     // A link to this page with another choice, opened over it, changes only the fragment: the page is not loaded again.
-    window.addEventListener('hashchange', replay);
+    window.addEventListener('hashchange', () => guarded(replay));
 
     // An option chosen before the core was there: its click, late. Until then only the module group takes clicks.
     for (const option of form.querySelectorAll('input[type=radio]'))
         if (option.checked && !option.defaultChecked) deliver(option.id);
-    replay();
+    guarded(replay);
     document.documentElement.toggleAttribute('data-ready', true);
 
     navigator.serviceWorker?.register('sw.js').catch(() => {
