@@ -54,6 +54,10 @@ def main(font_path, page_path, shown_path, woff2_path, licence_path):
     subsetter = subset.Subsetter(options)
     subsetter.populate(unicodes=[ord(c) for c in characters])
     subsetter.subset(font)
+    # A character the font lacks would show in another font, with other metrics: the build stops instead.
+    missing = sorted(c for c in characters if ord(c) not in font.getBestCmap() and not c.isspace())
+    if missing:
+        sys.exit(f"{font_path} has no glyph for {' '.join(missing)}")
     subset.save_font(font, woff2_path, options)
 
     names = font["name"]
