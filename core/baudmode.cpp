@@ -6,10 +6,18 @@
 #include <cfenv>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
+// WebAssembly keeps no floating-point exception flags, and its <cfenv> names none: there a fault shows only in a result
+// that is not finite, which the last check of CalculateBaudMode refuses.
+#if defined(FE_INVALID) && defined(FE_DIVBYZERO) && defined(FE_OVERFLOW)
 constexpr int kFaults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
+#else
+constexpr int kFaults = 0;
+#endif
 
 // The volatile stores keep the compiler from moving the arithmetic past the test of the exception flags.
 void throwOnFault(const char *step)
@@ -21,15 +29,35 @@ void throwOnFault(const char *step)
 bool sameIgnoringCase(std::string_view a, std::string_view b)
 {
     const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    return std::ranges::equal(a, b, {}, fold, fold);
+    // The classic algorithms here and below: the web build's libc++ 13 lacks std::ranges::equal and find_if.
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return fold(x) == fold(y); });
 }
 
 template <class Row>
 const Row *findNamed(std::span<const Row> rows, std::string_view Row::*nameOf, std::string_view name)
 {
-    const auto found = std::ranges::find_if(rows, [&](const Row &row) { return sameIgnoringCase(row.*nameOf, name); });
+    const auto found =
+        std::find_if(rows.begin(), rows.end(), [&](const Row &row) { return sameIgnoringCase(row.*nameOf, name); });
     return found == rows.end() ? nullptr : &*found;
 }
+
+#if __cpp_lib_to_chars < 201611L
+// The text of std::to_chars in fixed notation, where the standard library has no floating-point std::to_chars (the web
+// build's libc++ 13): the fewest decimals that read back exactly, each count rounded to the closest by printf. This C
+// library's printf and strtod read no locale.
+std::string fixedText(double value)
+{
+    if (std::isnan(value))
+        return std::signbit(value) ? "-nan" : "nan";
+    char text[400];
+    for (int decimals = 0;; ++decimals) {
+        if (std::snprintf(text, sizeof text, "%.*f", decimals, value) >= int(sizeof text))
+            throw FloatingPointError("the number cannot be written as text");
+        if (std::strtod(text, nullptr) == value)
+            return text;
+    }
+}
+#endif
 
 } // namespace
 
@@ -85,6 +113,7 @@ std::string numberToText(double value)
 {
     if (value == 0)
         return "0"; // also for -0, which has no sign worth showing
+#if __cpp_lib_to_chars >= 201611L
     // Fixed notation in the shortest form that reads back exactly: whole numbers get neither exponent nor point.
     // std::to_chars never consults the locale.
     char buffer[400];
@@ -92,4 +121,7 @@ std::string numberToText(double value)
     if (error != std::errc())
         throw FloatingPointError("the number cannot be written as text");
     return std::string(buffer, end);
+#else
+    return fixedText(value);
+#endif
 }

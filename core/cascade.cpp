@@ -10,7 +10,8 @@ namespace {
 
 template <typename Row> const Row *findRow(std::span<const Row> rows, std::string_view control)
 {
-    const auto found = std::ranges::find(rows, control, &Row::control);
+    // Not std::ranges::find, which the web build's libc++ 13 lacks.
+    const auto found = std::find_if(rows.begin(), rows.end(), [&](const Row &row) { return row.control == control; });
     return found == rows.end() ? nullptr : &*found;
 }
 

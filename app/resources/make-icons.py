@@ -5,11 +5,13 @@ Standard library only, so the icons can be regenerated on any machine with Pytho
 
     python3 make-icons.py
 
-Run it from anywhere; outputs land next to this script.
+Run it from anywhere; outputs land next to this script. With --web FOLDER it writes only the web page's icons
+there instead, icon-192.png and icon-512.png.
 """
 
 import pathlib
 import struct
+import sys
 import zlib
 
 # The standard 16-colour palette: every 4-bit icon viewer renders these faithfully.
@@ -83,6 +85,7 @@ ART16 = [
 ]
 
 PNG_SIZES = [16, 32, 48, 64, 128, 256]
+WEB_SIZES = [192, 512]  # what a web app's manifest offers for its installation
 
 
 def check_art(art):
@@ -170,7 +173,30 @@ def write_png(path, art, size):
     path.write_bytes(data)
 
 
+def write_indexed_png(path, art, size):
+    """Write the art as a PNG of palette indices scaled to `size`: the 16 colours and a transparent 17th. For the
+    large icons, where it is a quarter of the RGBA one's size."""
+    source = check_art(art)
+    transparent = len(PALETTE16)
+    raw = bytearray()
+    for y in range(size):
+        row = art[y * source // size]
+        raw.append(0)  # filter type: none
+        raw += bytes(transparent if ch == "." else COLOUR[ch] for ch in (row[x * source // size] for x in range(size)))
+    palette = b"".join(bytes(colour) for colour in PALETTE16) + bytes(3)
+    alpha = bytes([255] * len(PALETTE16) + [0])
+    header = struct.pack(">IIBBBBB", size, size, 8, 3, 0, 0, 0)  # 8-bit palette indices
+    data = b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", header) + png_chunk(b"PLTE", palette) + png_chunk(b"tRNS", alpha)
+    data += png_chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + png_chunk(b"IEND", b"")
+    path.parent.mkdir(parents=True, exist_ok=True)
+    path.write_bytes(data)
+
+
 def main():
+    if sys.argv[1:2] == ["--web"] and len(sys.argv) == 3:
+        for size in WEB_SIZES:
+            write_indexed_png(pathlib.Path(sys.argv[2]) / f"icon-{size}.png", ART32, size)
+        return
     here = pathlib.Path(__file__).resolve().parent
     write_ico(
         here / "tevrolin.ico",
