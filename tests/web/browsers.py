@@ -56,18 +56,19 @@ KEYS = {"Down": Keys.DOWN, "Up": Keys.UP, "Tab": Keys.TAB, "Return": Keys.RETURN
 # What a later click leaves standing, as on the desktop: the clicks from a fresh page (OK closes the refusal box), then
 # the result shown, the options checked, and those greyed. No click clears a later group or the result.
 # fmt: off
+BS2_9600_8N_INVERTED = ["BS2", "9600", "8 bit, no parity", "Inverted"]
+BS2_115200_8N_TRUE = ["BS2", "115200", "8 bit, no parity", "True"]
 STALE_STATE = [
-    # clicks                                                          result   checked                    greyed
-    (["BS2", "9600", "8 bit, no parity", "Inverted", CALCULATE, "BS2p"], "16468", ["BS2p", "9600", "Inverted"], []),
-    (["BS2", "9600", "8 bit, no parity", "Inverted", CALCULATE, "BS2p", CALCULATE], "16624", ["BS2p"], []),
-    (["BS2", "115200", "8 bit, no parity", "True", CALCULATE, "BS1"],   "-12",   ["BS1", "115200"],  ["115200", "4800"]),
-    (["BS2", "115200", "8 bit, no parity", "True", CALCULATE, "BS1", CALCULATE, OK],
-                                                                       "-12",   [SELECT_RATE, "True"], ["115200"]),
-    (["BS2", "115200", "8 bit, no parity", "True", "BS1", CALCULATE, OK, CALCULATE, OK, "BS2", CALCULATE],
-                                                                       "-12",   [SELECT_RATE, "BS2"],  []),
-    (["BS2", "9600", "8 bit, no parity", "Inverted", SELECT_RATE, CALCULATE], "16468", [SELECT_RATE], []),
-    (["BS2", "BS1", "2400", "7 bit, even parity", "True", CALCULATE],   "T2400", ["2400"],           ["4800", "9600"]),
-    ([SELECT_STAMP, "BS1", "BS2e", "BS2sx", "BS2pe", "BS2px"],          "0",     ["BS2px", SELECT_RATE], ["8 bit, no parity", "True"]),
+    # clicks                                                         result   checked                greyed
+    (BS2_9600_8N_INVERTED + [CALCULATE, "BS2p"],                     "16468", ["BS2p", "9600", "Inverted"], []),
+    (BS2_9600_8N_INVERTED + [CALCULATE, "BS2p", CALCULATE],          "16624", ["BS2p"],              []),
+    (BS2_115200_8N_TRUE + [CALCULATE, "BS1"],                        "-12",   ["BS1", "115200"],     ["115200"]),
+    (BS2_115200_8N_TRUE + [CALCULATE, "BS1", CALCULATE, OK],         "-12",   [SELECT_RATE, "True"], ["115200"]),
+    (BS2_115200_8N_TRUE + ["BS1", CALCULATE, OK, CALCULATE, OK, "BS2", CALCULATE],
+                                                                     "-12",   [SELECT_RATE, "BS2"],  []),
+    (BS2_9600_8N_INVERTED + [SELECT_RATE, CALCULATE],                "16468", [SELECT_RATE],         []),
+    (["BS2", "BS1", "2400", "7 bit, even parity", "True", CALCULATE], "T2400", ["2400"],              ["4800", "9600"]),
+    ([SELECT_STAMP, "BS1", "BS2e", "BS2sx", "BS2pe", "BS2px"],        "0",     ["BS2px", SELECT_RATE], ["True"]),
 ]
 # Links to the page: the fragment, then the result and the module checked. An unknown part or one the cascade does not
 # allow there ends the replay, with no box, no error and nothing of the address written into the page.
@@ -330,7 +331,7 @@ def check_refusal(page):
     """BS1 with a fast rate: the modal box, named, with the two lines and OK; the page behind it inert; OK and Escape
     close it and the focus comes back to an enabled control."""
     page.open()
-    run_clicks(page, ["BS2", "9600", "8 bit, no parity", "Inverted", CALCULATE, "BS1"])
+    run_clicks(page, BS2_9600_8N_INVERTED + [CALCULATE, "BS1"])
     for closer in (OK, ESCAPE):
         run_clicks(page, [CALCULATE])
         if not page.box_open():
@@ -463,7 +464,7 @@ def check_blocked_and_offline(page):
     try:
         page.driver.refresh()
         page.open(page.driver.current_url.split("/")[-1], host="localhost")
-        run_clicks(page, ["BS2", "9600", "8 bit, no parity", "Inverted", CALCULATE])
+        run_clicks(page, BS2_9600_8N_INVERTED + [CALCULATE])
         if page.result() != "16468":
             fail(f"offline the page shows {page.result()!r}")
     finally:
