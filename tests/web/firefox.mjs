@@ -10,7 +10,8 @@ import puppeteer from 'puppeteer-core';
 const here = new URL('.', import.meta.url).pathname;
 const table = readFileSync(`${here}../workedresults.h`, 'utf8');
 // Each rate and a BS2's result: its clock dividend is the table's first.
-const worked = [...table.matchAll(/\{ *(\d+), *(-?\d+), *-?\d+, *-?\d+ *\}/g)].map(([, rate, bs2]) => [rate, Number(bs2)]);
+const worked = [...table.matchAll(/\{ *(\d+), *(-?\d+), *-?\d+, *-?\d+ *\}/g)]
+    .map(([, rate, bs2]) => [rate, Number(bs2)]);
 const parities = { OptionButton8BitNoParity: 0, OptionButton7BitEvenParity: 8192 };
 const polarities = { OptionButtonInverted: 16384, OptionButtonTrue: 0 };
 // Down Down, Tab, Up six times, Tab, Down, Tab, Down, Return: the option focused after each key but the last.
