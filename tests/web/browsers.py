@@ -84,6 +84,9 @@ SHARED_LINKS = [
 ]
 # fmt: on
 MIN_TEXT_PX, MIN_TARGET_PX, MIN_CONTRAST = 16, 44, 4.5
+# A file the server refuses, and what the line at the foot of the page then says: the script's own words, or the page's
+# where the script never runs.
+BLOCKED = [("tevrolin.wasm", "could not load its calculator"), ("tevrolin.js", "has not loaded")]
 
 # Each text on the page that a user reads, its colour and the background it stands on, and whether it is greyed.
 COLOURS_JS = """
@@ -363,29 +366,39 @@ def check_refusal(page):
           "close it, the focus back on an enabled control, the result kept and the rate back to the prompt")
 
 
+def clipboard(page):
+    return page.driver.execute_async_script("navigator.clipboard.readText().then(arguments[0], "
+                                            "(e) => arguments[0]('failed: ' + e))")
+
+
 def check_keyboard(page):
     """The 14 keys from the page's opening to the result, each moving the focus as a screen reader hears; then
-    Ctrl+C with nothing selected copies the result."""
+    Ctrl+C with nothing selected copies the result. Before it, Return with Calculate greyed and Ctrl+C with no result
+    do nothing."""
     page.open()
     origin = page.server.url.rstrip("/")
     page.cdp("Browser.grantPermissions", {"origin": origin, "permissions": ["clipboardReadWrite",
                                                                            "clipboardSanitizedWrite"]})
+    page.driver.execute_async_script("navigator.clipboard.writeText('before').then(arguments[0])")
+    ActionChains(page.driver).send_keys(Keys.RETURN).key_down(Keys.CONTROL).send_keys("c").key_up(Keys.CONTROL) \
+        .perform()
+    if (page.state()[1:], page.focused(), clipboard(page)) != (("0", False), SELECT_STAMP.strip(), "before"):
+        fail(f"Return and Ctrl+C before a result: {page.state()[1:]}, the focus on {page.focused()!r}, "
+             f"the clipboard {clipboard(page)!r}")
     for key, name in KEYBOARD_RUN:
         ActionChains(page.driver).send_keys(KEYS[key]).perform()
         if name is not None and page.focused() != name.strip():
             fail(f"after {key} the focus is on {page.focused()!r}, expected {name.strip()!r}")
     poll("the result '16468'", lambda: page.result() == "16468")
     ActionChains(page.driver).key_down(Keys.CONTROL).send_keys("c").key_up(Keys.CONTROL).perform()
-    copied = page.driver.execute_async_script("navigator.clipboard.readText().then(arguments[0], "
-                                              "(e) => arguments[0]('failed: ' + e))")
-    if copied != "16468":
+    if (copied := clipboard(page)) != "16468":
         fail(f"Ctrl+C copied {copied!r}")
     if not page.driver.current_url.endswith("#module=BS2&baud=9600&parity=8N&polarity=inverted"):
         fail(f"the address after the result is {page.driver.current_url}")
     page.shot("")
     page.axe_violations("the result")
-    print(f"ok: {len(KEYBOARD_RUN)} keys to '16468', the focus where the desktop's keys leave it; Ctrl+C copies it; "
-          "the address keeps the choice")
+    print(f"ok: Return and Ctrl+C before a result do nothing; {len(KEYBOARD_RUN)} keys to '16468', the focus where "
+          "the desktop's keys leave it; Ctrl+C copies it; the address keeps the choice")
 
 
 def check_layout(page):
@@ -448,15 +461,19 @@ def check_no_script(page):
 
 
 def check_blocked_and_offline(page):
-    """On an origin of its own (localhost, whose service worker is another): the calculator blocked, the page says so;
-    then one visit, and with the server offline the page reloads from the service worker and calculates."""
-    page.server.refused = {"tevrolin.wasm"}
-    try:
-        page.open(host="localhost", ready=False)
-        notice = page.driver.find_element(By.ID, "ScriptNotice")
-        said = poll("the notice", lambda: notice.is_displayed() and "could not load" in notice.text and notice.text)
-    finally:
-        page.server.refused = set()
+    """On an origin of its own (localhost, whose service worker is another): the script or the calculator blocked,
+    the page says so; then one visit, and with the server offline the page reloads from the service worker and
+    calculates."""
+    said = []
+    for blocked, words in BLOCKED:
+        page.server.refused = {blocked}
+        try:
+            page.open(host="localhost", ready=False)
+            notice = page.driver.find_element(By.ID, "ScriptNotice")
+            said.append(poll(f"the notice with {blocked} blocked",
+                             lambda: notice.is_displayed() and words in notice.text and notice.text))
+        finally:
+            page.server.refused = set()
     page.console()  # the blocked file's error
     page.open(host="localhost")
     page.driver.execute_async_script("navigator.serviceWorker.ready.then(() => arguments[0]())")
@@ -469,7 +486,7 @@ def check_blocked_and_offline(page):
             fail(f"offline the page shows {page.result()!r}")
     finally:
         page.server.offline = False
-    print(f"ok: a blocked calculator is said ({said!r}); offline after one visit the page opens and calculates")
+    print(f"ok: a blocked script or calculator is said ({said}); offline after one visit the page opens and calculates")
 
 
 def check_links(page):
