@@ -6,3 +6,7 @@
 // a title bar of its own. Everywhere else Qt's own choice stands: Wayland where the compositor draws the title bar
 // (KDE's, sway), X11 on X11. Runs before the application object is made.
 void choosePlatform(int argc, char *argv[]);
+
+// Whether the choice above found a Wayland compositor that took its connection and closed it unanswered, which the
+// message for a display that could not be opened names.
+bool compositorClosedUnanswered();
