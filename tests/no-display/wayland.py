@@ -5,8 +5,8 @@ sync's done. Enough for the program to read which protocols a compositor offers,
 Usage: wayland.py SOCKET GLOBAL...   prints "ready" once listening, serves one connection and ends. The socket goes as
                                      soon as that connection is taken, so that Qt's own attempt afterwards finds no
                                      compositor and gives up at once.
-       wayland.py SOCKET hang-up     a compositor that has broken: it accepts every connection and closes it unread,
-                                     without a word, until ended.
+       wayland.py SOCKET hang-up     a compositor that has broken: it accepts every connection, reads what came
+                                     first, and closes it without a word, until ended.
 """
 
 import os
@@ -33,7 +33,13 @@ def main():
     print("ready", flush=True)
     if interfaces == ["hang-up"]:
         while True:
-            listener.accept()[0].close()
+            client, _ = listener.accept()
+            client.settimeout(1)
+            try:
+                client.recv(4096)
+            except OSError:
+                pass
+            client.close()
     client, _ = listener.accept()
     os.unlink(path)
     # wl_display.get_registry, then wl_display.sync: each names its new object after the header.
