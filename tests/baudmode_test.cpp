@@ -67,7 +67,7 @@ TEST(BaudModeTest, OnlyTheExactTextBs1TakesTheBs1Branch)
     }
 }
 
-TEST(BaudModeTest, FloatingPointFaultsFailWithoutACaption)
+TEST(BaudModeTest, FloatingPointFaultsFailWithoutACaptionWhateverFlagsTheCallerLeftRaised)
 {
     constexpr double kMax = std::numeric_limits<double>::max();
     constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -76,33 +76,63 @@ TEST(BaudModeTest, FloatingPointFaultsFailWithoutACaption)
     struct Case {
         const char *what;
         double dividend, rate, parity, polarity;
-        const char *step; // what the error names where the exception flags tell which step failed
+        const char *step;    // what the error names where the exception flags tell which step failed; none: no fault
+        const char *caption; // without a fault
     };
     const Case cases[] = {
-        { "0 / 0 is invalid", 0, 0, kNoParity, kTrue, kDivision },
-        { "a dividend over a zero rate divides by zero", 1000000, 0, kNoParity, kTrue, kDivision },
-        { "the quotient overflows", kMax, 0.5, kNoParity, kTrue, kDivision },
-        { "the sum overflows", kMax, 1, kMax, kMax, kSum },
-        { "inf minus inf is invalid", kInf, 1, kNoParity, -kInf, kSum },
-        { "an infinite dividend gives no number", kInf, 9600, kNoParity, kTrue, kNotFinite },
+        { "0 / 0 is invalid", 0, 0, kNoParity, kTrue, kDivision, nullptr },
+        { "a dividend over a zero rate divides by zero", 1000000, 0, kNoParity, kTrue, kDivision, nullptr },
+        { "the quotient overflows", kMax, 0.5, kNoParity, kTrue, kDivision, nullptr },
+        { "the sum overflows", kMax, 1, kMax, kMax, kSum, nullptr },
+        { "inf minus inf is invalid", kInf, 1, kNoParity, -kInf, kSum, nullptr },
+        { "an infinite dividend gives no number", kInf, 9600, kNoParity, kTrue, kNotFinite, nullptr },
         { "a NaN rate gives no number", 1000000, std::numeric_limits<double>::quiet_NaN(), kNoParity, kTrue,
-          kNotFinite },
+          kNotFinite, nullptr },
+        // A sound calculation after other code: the flags it left are none of this calculation's faults.
+        { "an inexact quotient", 1000000, 9600, kNoParity, kTrue, nullptr, "84" },
+        { "both flags added", 2500000, 300, kEvenParity, kInverted, nullptr, "32889" },
+        { "a negative Baud Mode", 1000000, 115200, kNoParity, kTrue, nullptr, "-12" },
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
-        std::feclearexcept(FE_ALL_EXCEPT);
+    // What other code may leave raised: each fault alone, all of them, and nothing at all.
+    struct Callers {
+        const char *what;
+        int flags;
+    };
+    const Callers callerFlags[] = {
+        { "nothing", 0 },
 #ifdef FE_INEXACT
-        std::feraiseexcept(FE_INEXACT);
+        { "FE_INEXACT", FE_INEXACT },
 #endif
-        const int callers = std::fetestexcept(FE_ALL_EXCEPT); // none where nothing keeps the flags, as under valgrind
-        // Where no flags are kept (WebAssembly, valgrind), every fault is found by the check of the result alone.
-        const std::string expected = std::string("Floating-point error: ") + (callers != 0 ? c.step : kNotFinite);
-        EXPECT_THAT([&] { CalculateBaudMode("BS2", c.dividend, c.rate, c.parity, c.polarity); },
-                    testing::ThrowsMessage<FloatingPointError>(expected));
-        // The caller's floating-point flags are left as they were found, and no trap is left armed: the next inexact
-        // division goes through.
-        EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), callers);
-        EXPECT_EQ(caption("BS2", 1000000, 9600, kNoParity, kTrue), "84");
+#if defined(FE_INVALID) && defined(FE_DIVBYZERO) && defined(FE_OVERFLOW)
+        { "FE_INVALID", FE_INVALID },
+        { "FE_DIVBYZERO", FE_DIVBYZERO },
+        { "FE_OVERFLOW", FE_OVERFLOW },
+        { "FE_ALL_EXCEPT", FE_ALL_EXCEPT },
+#endif
+    };
+    // Where no flags are kept (WebAssembly, valgrind), raising them leaves none.
+    std::feraiseexcept(FE_ALL_EXCEPT);
+    const bool flagsKept = std::fetestexcept(FE_ALL_EXCEPT) != 0;
+    for (const auto &raised : callerFlags) {
+        for (const auto &c : cases) {
+            SCOPED_TRACE(testing::Message() << c.what << ", the caller leaving " << raised.what);
+            std::feclearexcept(FE_ALL_EXCEPT);
+            std::feraiseexcept(raised.flags);
+            const int callers = std::fetestexcept(FE_ALL_EXCEPT);
+            if (c.step) {
+                // Where no flags are kept, every fault is found by the check of the result alone.
+                const std::string expected = std::string("Floating-point error: ") + (flagsKept ? c.step : kNotFinite);
+                EXPECT_THAT([&] { CalculateBaudMode("BS2", c.dividend, c.rate, c.parity, c.polarity); },
+                            testing::ThrowsMessage<FloatingPointError>(expected));
+            } else {
+                EXPECT_EQ(caption("BS2", c.dividend, c.rate, c.parity, c.polarity), c.caption);
+            }
+            // The caller's floating-point flags are left as they were found, and no trap is left armed: the next
+            // inexact division goes through.
+            EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), callers);
+            std::feclearexcept(FE_ALL_EXCEPT);
+            EXPECT_EQ(caption("BS2", 1000000, 9600, kNoParity, kTrue), "84");
+        }
     }
 }
 

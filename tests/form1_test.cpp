@@ -1,3 +1,4 @@
+#include "controltable.h"
 #include "form1.h"
 #include "runtimeerror.h"
 
@@ -254,14 +255,20 @@ void Form1Test::fontsAreTahomaAtTheGivenSizes_data()
     QTest::newRow("result") << u"BaudModeDecimalLabel"_s << 15.75;
     QTest::newRow("notice") << u"Label1"_s << 8.25;
     QTest::newRow("module frame") << u"ModuleFrame"_s << 0.0; // the window's default font
+    // Then every control by its row: a slip in the window's loop shows on whichever control it reaches.
+    for (const auto &row : kControls)
+        QTest::addRow("%.*s", int(row.name.size()), row.name.data())
+            << QString::fromLatin1(row.name.data(), qsizetype(row.name.size())) << row.pointSize;
 }
 
 void Form1Test::fontsAreTahomaAtTheGivenSizes()
 {
     QFETCH(QString, name);
     QFETCH(double, points);
-    const QFont font = m_window->findChild<QWidget *>(name)->font();
-    if (points == 0) {
+    const auto *control = m_window->findChild<QWidget *>(name);
+    QVERIFY(control);
+    const QFont font = control->font();
+    if (points == kWindowFont) {
         QCOMPARE(font, m_window->font());
         return;
     }

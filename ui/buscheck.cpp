@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 
 #include <dbus/dbus.h>
 #include <xcb/xcb.h>
@@ -17,6 +18,11 @@
 #include <string>
 #include <thread>
 #include <type_traits>
+#include <vector>
+
+// QT_LOGGING_RULES=tevrolin.buses.debug=true says when each question was answered, and when and why the check
+// decided, so that a start that waited can be told from one that did not.
+Q_LOGGING_CATEGORY(lcBuses, "tevrolin.buses", QtWarningMsg)
 
 namespace {
 
@@ -145,8 +151,9 @@ std::string rootWindowBus()
 struct BusCheck::Findings {
     std::mutex mutex;
     std::condition_variable changed;
-    Clock::time_point deadline = Clock::now() + kPatience;
+    Clock::time_point start = Clock::now(), deadline = start + kPatience;
     int asking = 0;
+    std::vector<std::pair<std::string, Clock::time_point>> answered; // each question, when it had its last answer
 
     std::string sessionAddress; // empty: no session bus at all
     Answer session = Answer::Waiting;
@@ -161,16 +168,17 @@ struct BusCheck::Findings {
     Answer rootBus = Answer::Waiting;
 
     // Runs `question` on a thread of its own, which the program leaves behind if it never gets an answer.
-    template <class Question> void ask(const std::shared_ptr<Findings> &self, Question question)
+    template <class Question> void ask(const std::shared_ptr<Findings> &self, std::string what, Question question)
     {
         {
             std::lock_guard lock(mutex);
             ++asking;
         }
-        std::thread([self, question] {
+        std::thread([self, what = std::move(what), question] {
             question(*self);
             std::lock_guard lock(self->mutex);
             --self->asking;
+            self->answered.emplace_back(what, Clock::now());
             self->changed.notify_all();
         }).detach();
     }
@@ -183,9 +191,10 @@ struct BusCheck::Findings {
         changed.notify_all();
     }
 
-    void askWhetherAnswers(const std::shared_ptr<Findings> &self, const std::string &address, Answer Findings::*result)
+    void askWhetherAnswers(const std::shared_ptr<Findings> &self, std::string what, const std::string &address,
+                           Answer Findings::*result)
     {
-        ask(self, [address, result](Findings &findings) {
+        ask(self, std::move(what) + " (" + address + ")", [address, result](Findings &findings) {
             const Connection bus(address);
             findings.note([&] { findings.*result = bus ? Answer::Answers : Answer::Refused; });
         });
@@ -205,7 +214,8 @@ BusCheck::BusCheck() : m_findings(std::make_shared<Findings>())
     }
     if (!findings.sessionAddress.empty()) {
         const bool alwaysOn = !environment("QT_LINUX_ACCESSIBILITY_ALWAYS_ON").empty();
-        findings.ask(m_findings, [address = findings.sessionAddress, alwaysOn](Findings &found) {
+        findings.ask(m_findings, "the session bus (" + findings.sessionAddress + ")",
+                     [address = findings.sessionAddress, alwaysOn](Findings &found) {
             const Connection bus(address);
             found.note([&] { found.session = bus ? Answer::Answers : Answer::Refused; });
             if (!bus)
@@ -240,7 +250,7 @@ BusCheck::BusCheck() : m_findings(std::make_shared<Findings>())
     }
     findings.variableAddress = environment("AT_SPI_BUS_ADDRESS");
     if (!findings.variableAddress.empty())
-        findings.askWhetherAnswers(m_findings, findings.variableAddress, &Findings::variableBus);
+        findings.askWhetherAnswers(m_findings, "AT_SPI_BUS_ADDRESS", findings.variableAddress, &Findings::variableBus);
 }
 
 BusCheck::~BusCheck() = default;
@@ -251,11 +261,30 @@ void BusCheck::settle()
     if (QGuiApplication::platformName().startsWith(QStringLiteral("xcb"))) {
         findings.rootAddress = rootWindowBus();
         if (!findings.rootAddress.empty())
-            findings.askWhetherAnswers(m_findings, findings.rootAddress, &Findings::rootBus);
+            findings.askWhetherAnswers(m_findings, "the root window's AT_SPI_BUS", findings.rootAddress,
+                                       &Findings::rootBus);
     }
 
     std::unique_lock lock(findings.mutex);
-    findings.changed.wait_until(lock, findings.deadline, [&] { return findings.asking == 0; });
+    // Until the last answer, or the time limit. A busy machine may come here after that limit with every answer in,
+    // or with none to wait for: then the check does not wait at all.
+    bool timedOut = false;
+    while (findings.asking > 0 && !timedOut)
+        timedOut = findings.changed.wait_until(lock, findings.deadline) == std::cv_status::timeout;
+    const auto decided = Clock::now();
+    if (lcBuses().isDebugEnabled()) {
+        const auto since = [&](Clock::time_point when) {
+            return int(std::chrono::duration_cast<std::chrono::milliseconds>(when - findings.start).count());
+        };
+        for (const auto &[what, when] : findings.answered)
+            qCDebug(lcBuses, "%s answered every question at +%d ms", what.c_str(), since(when));
+        // The order of the decision, the last answer and the time limit, as seen from here.
+        const char *why = findings.asking > 0 ? "at its time limit, with questions unanswered"
+                          : timedOut            ? "at its time limit, although every question was answered"
+                                                : "as soon as every question was answered";
+        qCDebug(lcBuses, "decided at +%d ms, %s: answered %d, unanswered %d, time limit +%d ms",
+                since(decided), why, int(findings.answered.size()), findings.asking, since(findings.deadline));
+    }
 
     std::string cause;   // the first thing that did not answer
     std::string outcome; // what the program does instead

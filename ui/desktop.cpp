@@ -1,5 +1,7 @@
 #include "desktop.h"
 
+#include "platformchoice.h"
+
 #include <QApplication>
 #include <QDBusAbstractInterface>
 #include <QDBusConnection>
@@ -17,6 +19,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -30,6 +33,7 @@ struct HeldMessage {
     QString text;
 };
 std::vector<HeldMessage> heldMessages;
+std::mutex heldMessagesMutex; // Qt's Wayland plugin warns from its own thread
 QtMessageHandler passOn = nullptr;
 
 QString shownEnvironment(const char *name)
@@ -54,8 +58,26 @@ QStringList missingPlatforms()
     return missing;
 }
 
+QString noDisplayLine(const QString &cause)
+{
+    QString line = QStringLiteral("tevrolin: no display could be opened (%1, %2")
+                       .arg(shownEnvironment("DISPLAY"), shownEnvironment("WAYLAND_DISPLAY"));
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        line += QStringLiteral(", ") + shownEnvironment("QT_QPA_PLATFORM");
+    return line + QStringLiteral(")%1; run it in a desktop session or over ssh -X\n").arg(cause);
+}
+
 void holdWhileConnecting(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
+    std::lock_guard lock(heldMessagesMutex);
+    // A compositor that took the connection and closed it, or broke it later: Qt's Wayland plugin warns and ends the
+    // program at once, with this warning still held.
+    static const QRegularExpression broken(QStringLiteral("^The Wayland connection (broke|experienced a fatal error)"));
+    if (broken.match(text).hasMatch()) {
+        const auto line = noDisplayLine(QStringLiteral(": the Wayland compositor broke the connection"));
+        std::fputs(line.toLocal8Bit().constData(), stderr);
+        std::_Exit(EXIT_FAILURE);
+    }
     if (type != QtFatalMsg) {
         heldMessages.push_back({ type, context.category, text });
         return;
@@ -72,11 +94,9 @@ void holdWhileConnecting(QtMsgType type, const QMessageLogContext &context, cons
                                         "QT_QPA_PLATFORM=wayland with qt6-wayland installed\n");
         line = line.arg(missing.join(QStringLiteral("\", \"")));
     } else {
-        line = QStringLiteral("tevrolin: no display could be opened (%1, %2")
-                   .arg(shownEnvironment("DISPLAY"), shownEnvironment("WAYLAND_DISPLAY"));
-        if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-            line += QStringLiteral(", ") + shownEnvironment("QT_QPA_PLATFORM");
-        line += QStringLiteral("); run it in a desktop session or over ssh -X\n");
+        line = noDisplayLine(compositorClosedUnanswered()
+                                 ? QStringLiteral(": the Wayland compositor closed the connection unanswered")
+                                 : QString());
     }
     std::fputs(line.toLocal8Bit().constData(), stderr);
     std::_Exit(EXIT_FAILURE); // not abort(): nothing crashed, and a crash collector has nothing to record
@@ -92,6 +112,7 @@ void holdMessagesWhileConnecting()
 void releaseHeldMessages()
 {
     qInstallMessageHandler(passOn);
+    std::lock_guard lock(heldMessagesMutex);
     for (const auto &message : heldMessages)
         passOn(message.type, QMessageLogContext(nullptr, 0, nullptr, message.category), message.text);
     heldMessages.clear();

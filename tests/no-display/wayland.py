@@ -3,7 +3,10 @@
 sync's done. Enough for the program to read which protocols a compositor offers, with no display anywhere.
 
 Usage: wayland.py SOCKET GLOBAL...   prints "ready" once listening, serves one connection and ends. The socket goes as
-soon as that connection is taken, so that Qt's own attempt afterwards finds no compositor and gives up at once.
+                                     soon as that connection is taken, so that Qt's own attempt afterwards finds no
+                                     compositor and gives up at once.
+       wayland.py SOCKET hang-up     a compositor that has broken: it accepts every connection, reads what came
+                                     first, and closes it without a word, until ended.
 """
 
 import os
@@ -26,8 +29,17 @@ def main():
     path, interfaces = sys.argv[1], sys.argv[2:]
     listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
     listener.bind(path)
-    listener.listen(1)
+    listener.listen(8)
     print("ready", flush=True)
+    if interfaces == ["hang-up"]:
+        while True:
+            client, _ = listener.accept()
+            client.settimeout(1)
+            try:
+                client.recv(4096)
+            except OSError:
+                pass
+            client.close()
     client, _ = listener.accept()
     os.unlink(path)
     # wl_display.get_registry, then wl_display.sync: each names its new object after the header.
