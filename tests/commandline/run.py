@@ -109,15 +109,20 @@ def window_loads_qt(program, scratch):
 
 
 def run_wine(wine_run, program, case):
-    done = subprocess.run([wine_run, program, *case.arguments], capture_output=True, timeout=120,
-                          stdin=subprocess.DEVNULL)
+    # Into files, not pipes: Wine's own services, started with the first program, would hold a pipe open after it.
+    with tempfile.TemporaryFile() as stdout, tempfile.TemporaryFile() as stderr:
+        status = subprocess.run([wine_run, program, *case.arguments], stdout=stdout, stderr=stderr, timeout=120,
+                                stdin=subprocess.DEVNULL).returncode
+        stdout.seek(0)
+        stderr.seek(0)
+        streams = (("standard output", stdout.read()), ("standard error", stderr.read()))
     extra = []
     outputs = []
-    for stream, data in (("standard output", done.stdout), ("standard error", done.stderr)):
+    for stream, data in streams:
         if b"\n" in data.replace(b"\r\n", b""):
             extra.append(f"a line of {stream} does not end in CR LF")
         outputs.append(data.replace(b"\r\n", b"\n").decode(errors="replace"))
-    return judge(case, done.returncode, *outputs, extra)
+    return judge(case, status, *outputs, extra)
 
 
 def main():
