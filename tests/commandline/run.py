@@ -82,12 +82,14 @@ def loaded(trace):
 
 def run_linux(program, case, scratch):
     home, trace, environment = linux_environment(scratch)
-    done = subprocess.run([program, *case.arguments], env=environment, capture_output=True, text=True, timeout=30,
+    # Bytes, decoded as they are: a text mode would take a stray CR in a line end away.
+    done = subprocess.run([program, *case.arguments], env=environment, capture_output=True, timeout=30,
                           stdin=subprocess.DEVNULL)
     extra = [f"loads {QT}"] if QT in loaded(trace) else []
     if os.listdir(home):
         extra.append("files in its home")
-    return judge(case, done.returncode, done.stdout, done.stderr, extra)
+    return judge(case, done.returncode, done.stdout.decode(errors="replace"), done.stderr.decode(errors="replace"),
+                 extra)
 
 
 def window_loads_qt(program, scratch):
