@@ -2,11 +2,12 @@
 #include "window.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <array>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -45,14 +46,18 @@ void print(std::FILE *stream, const std::string &text)
 // The window's module, found from the program's own place: beside it in the build, under lib/ once installed.
 int openWindow(int argc, char *argv[])
 {
-    std::error_code error;
-    const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
-    const auto module = program.parent_path() / TEVROLIN_WINDOW_MODULE;
-    void *handle = error ? nullptr : dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string program(PATH_MAX, '\0');
+    const auto length = readlink("/proc/self/exe", program.data(), program.size());
+    if (length <= 0 || std::size_t(length) >= program.size()) {
+        std::perror("tevrolin: the program cannot find itself in /proc/self/exe");
+        return EXIT_FAILURE;
+    }
+    program.resize(std::size_t(length));
+    const auto module = program.substr(0, program.rfind('/') + 1) + TEVROLIN_WINDOW_MODULE;
+    void *handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
     const auto window = handle ? reinterpret_cast<TevrolinWindow>(dlsym(handle, kTevrolinWindowSymbol)) : nullptr;
     if (!window) {
-        const char *reason = error ? error.message().c_str() : dlerror();
-        std::fprintf(stderr, "tevrolin: the window cannot be loaded from %s: %s\n", module.c_str(), reason);
+        std::fprintf(stderr, "tevrolin: the window cannot be loaded: %s\n", dlerror());
         return EXIT_FAILURE;
     }
     return window(argc, argv);
