@@ -60,14 +60,12 @@ int startWindow()
 
 int wmain(int argc, wchar_t *argv[])
 {
-    if (argc < 2)
-        return startWindow();
     std::vector<std::string> arguments;
     for (int i = 0; i < argc; ++i)
         arguments.push_back(toUtf8(argv[i]));
     const auto answer = answerCommandLine(arguments);
     std::fwrite(answer.out.data(), 1, answer.out.size(), stdout);
     std::fwrite(answer.err.data(), 1, answer.err.size(), stderr);
-    // Arguments that ask nothing of the command line ("--") ask for the window.
+    // No arguments, or none that ask anything of the command line ("--"), ask for the window.
     return answer.status ? *answer.status : startWindow();
 }
