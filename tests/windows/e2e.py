@@ -15,6 +15,7 @@ import argparse
 import math
 import os
 import re
+import struct
 import subprocess
 import sys
 import tempfile
@@ -36,6 +37,7 @@ LIVE_REGION_CHANGED = "8019"  # the WinEvent that tells screen readers to speak 
 # object (OBJID_CLIENT, CHILDID_SELF), which it does not take.
 LIVE_SETTING = (r"AccPropServices_SetHwndProp \(\w+ 4294967292 0 \{c12bcd8e-2a8e-4950-8ae7-3625111d58eb\} \w+ "
                 r"\{VT_I4: 1\}\)")
+BAUD_MODE_ARGUMENTS = ["--module", "BS2", "--baud", "9600", "--parity", "8N", "--polarity", "inverted"]
 UNAVAILABLE = 0x1  # oleacc's state bit for a greyed control
 # The window's own icons, big for Alt+Tab and the taskbar and small for the title bar, at each DPI; what Wine hands on
 # to X task switchers.
@@ -315,29 +317,68 @@ def check_runtime_error(wine_run, program, probe):
 
 
 class Installation:
-    """The package installed in the prefix, as a user finds it: the program under Program Files, the Start menu's
-    shortcut (Wine puts a machine-wide package's into the user's Start menu, Windows into that of all users), and the
-    entry under Apps with the version and the icon."""
+    """The package installed in the prefix, as a user finds it: the program and its console companion under Program
+    Files, the Start menu's shortcut to the program (Wine puts a machine-wide package's into the user's Start menu,
+    Windows into that of all users), and one entry under Apps with the version and the icon, also after an upgrade
+    from an older package."""
 
-    def __init__(self, wine_run, msi, program):
+    def __init__(self, wine_run, msi, program, older=None):
         self.wine_run, self.msi, self.drive = wine_run, msi, Path(os.environ["WINEPREFIX"]) / "drive_c"
+        if older:
+            self.msiexec("/i", older)
+            if [re.findall(r"DisplayVersion    REG_SZ    (\S+)", entry) for entry in self.entries()] != [["0.9.0.0"]]:
+                fail(f"the older package made the entries {self.entries()} under Apps")
         self.msiexec("/i")
         apps, icon = self.registered()
-        if (self.files()[:1] != [self.drive / "Program Files/Tevrolin/tevrolin.exe"] or len(self.files()) != 2
+        folder = self.drive / "Program Files/Tevrolin"
+        if (self.files()[:2] != [folder / "tevrolin.exe", folder / "tevrolin.com"] or len(self.files()) != 3
                 or self.files()[0].read_bytes() != Path(program).read_bytes()
+                or self.files()[1].read_bytes() != Path(program).with_suffix(".com").read_bytes()
                 or "DisplayVersion    REG_SZ    1.0.0.0" not in apps or not icon
                 or not (self.drive / icon.group(1).replace("\\", "/")).is_file()):
             fail(f"the package installed {self.files()}, an entry under Apps {apps!r} and the icon {icon}")
-        print("ok: installed under Program Files, with a Start menu shortcut and an entry under Apps with its icon")
+        if len(self.entries()) != 1:
+            fail(f"after the upgrade there are {len(self.entries())} entries under Apps: {self.entries()}")
+        print("ok: installed under Program Files with its console companion, with a Start menu shortcut and an entry "
+              f"under Apps with its icon{', the older package replaced' if older else ''}")
+        target = self.shortcut_target()
+        if target != r"C:\Program Files\Tevrolin\tevrolin.exe":
+            fail(f"the Start menu's shortcut leads to {target!r}")
+        print(f"ok: the Start menu's shortcut leads to {target}")
         self.program = r"C:\Program Files\Tevrolin\tevrolin.exe"
+        self.console = r"C:\Program Files\Tevrolin\tevrolin.com"
 
-    def msiexec(self, action):
-        subprocess.run([self.wine_run, "msiexec", action, self.msi, "/qn"], check=True, stdout=subprocess.DEVNULL)
+    def msiexec(self, action, package=None):
+        subprocess.run([self.wine_run, "msiexec", action, package or self.msi, "/qn"], check=True,
+                       stdout=subprocess.DEVNULL)
 
     def files(self):
         return [*self.drive.glob("Program Files/Tevrolin/tevrolin.exe"),
+                *self.drive.glob("Program Files/Tevrolin/tevrolin.com"),
                 *self.drive.glob("ProgramData/Microsoft/Windows/Start Menu/Programs/Tevrolin.lnk"),
                 *self.drive.glob("users/*/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Tevrolin.lnk")]
+
+    def entries(self):
+        """Every entry under Apps that names the program."""
+        key = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
+        listed = subprocess.run([self.wine_run, "reg", "query", key, "/s"], capture_output=True, text=True,
+                                timeout=60).stdout
+        return [block for block in listed.split("\n\n") if f"DisplayName    REG_SZ    {TITLE}" in block]
+
+    def shortcut_target(self):
+        """The path the shortcut's link information names, as Explorer follows it (the LocalBasePath of a .lnk)."""
+        link = next((path for path in self.files() if path.suffix == ".lnk"), None)
+        data = link.read_bytes() if link else b""
+        if len(data) < 0x4C or data[:4] != b"\x4c\0\0\0":
+            return None
+        flags, = struct.unpack_from("<I", data, 0x14)
+        at = 0x4C
+        if flags & 0x1:  # HasLinkTargetIDList
+            at += 2 + struct.unpack_from("<H", data, at)[0]
+        if not flags & 0x2:  # HasLinkInfo
+            return None
+        base, = struct.unpack_from("<I", data, at + 0x10)
+        return data[at + base:data.index(b"\0", at + base)].decode("latin-1")
 
     def registered(self):
         """The program's entry under Apps, and the icon of its package."""
@@ -469,6 +510,7 @@ def main():
     parser.add_argument("probe")
     parser.add_argument("--dpi", type=int, default=96)
     parser.add_argument("--msi", help="install the program from this package, run the installed copy, remove it")
+    parser.add_argument("--older", help="with --msi: install this older package first, which --msi must replace")
     parser.add_argument("--screenshots", help="a folder for pictures of the window")
     parser.add_argument("--captions", action="store_true", help="measure every caption on the screen in every look")
     args = parser.parse_args()
@@ -503,11 +545,28 @@ def main():
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if args.captions:
             return check_captions_in_every_look(wine_run, args.program, args.probe, args.dpi, args.screenshots)
-        installation = Installation(wine_run, args.msi, args.program) if args.msi else None
+        installation = Installation(wine_run, args.msi, args.program, args.older) if args.msi else None
         # Wine's oleacc names the annotations it is asked for and does not keep, among its own messages.
         oleacc = tempfile.TemporaryFile("w+")
-        processes.append(subprocess.Popen([wine_run, installation.program if installation else args.program],
-                                          env=dict(os.environ, WINEDEBUG="-all,fixme+oleacc"), stderr=oleacc))
+        environment = dict(os.environ, WINEDEBUG="-all,fixme+oleacc")
+        if installation:
+            # The installed console companion as cmd runs it: an answer on the console; then, with nothing, the window,
+            # which it starts and leaves, returning at once.
+            answer = subprocess.run([wine_run, installation.console, *BAUD_MODE_ARGUMENTS], capture_output=True,
+                                    timeout=60)
+            if (answer.returncode, answer.stdout) != (0, b"16468\r\n"):
+                fail(f"the installed tevrolin.com answered {answer.stdout!r} with status {answer.returncode}")
+            print("ok: the installed tevrolin.com answers 16468 on the console")
+            processes.append(subprocess.Popen([wine_run, installation.console], env=environment, stderr=oleacc))
+            try:
+                status = processes[1].wait(timeout=30)
+            except subprocess.TimeoutExpired:
+                fail("tevrolin.com without arguments did not return while the window was open")
+            if status != 0:
+                fail(f"tevrolin.com without arguments ended with status {status}")
+            print("ok: tevrolin.com without arguments started the window and returned at once with status 0")
+        else:
+            processes.append(subprocess.Popen([wine_run, args.program], env=environment, stderr=oleacc))
         probe = Probe(wine_run, args.probe)
         processes.append(probe.process)
 

@@ -3,12 +3,14 @@
 with ASLR and DEP; the version record of the Details tab; one icon group of the three images that monochrome and
 colour displays pick from; and the embedded manifest.
 
-Usage: resources.py TEVROLIN_EXE
+Usage: resources.py TEVROLIN_EXE [TEVROLIN_COM]
+The console companion, if given, must be an x86-64 console program with ASLR and DEP that needs only the system's DLLs.
 """
 
 import re
 import struct
 import sys
+import xml.etree.ElementTree as ElementTree
 
 import pefile
 
@@ -27,6 +29,13 @@ INFO_HEADER = 40
 # DPI awareness, without which Windows scales the window's bitmap (Wine scales nothing, so only this sees it).
 MANIFEST = [r'name="Microsoft\.Windows\.Common-Controls" version="6\.0\.0\.0"', r'level="asInvoker"',
             r'supportedOS Id="\{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a\}"', r'>PerMonitorV2</dpiAwareness>']
+# The Common Controls 6 dependency as the side-by-side loader matches it: every attribute of the identity, the public
+# key token too, under a dependentAssembly of a dependency in the manifest's own namespace. One attribute wrong, missing
+# or misplaced and Windows quietly gives the old controls, without visual styles.
+ASSEMBLY = "{urn:schemas-microsoft-com:asm.v1}"
+COMMON_CONTROLS = {"type": "win32", "name": "Microsoft.Windows.Common-Controls", "version": "6.0.0.0",
+                   "processorArchitecture": "*", "publicKeyToken": "6595b64144ccf1df", "language": "*"}
+SUBSYSTEM_GUI, SUBSYSTEM_CONSOLE = 2, 3
 
 
 def row_bytes(width, bits):
@@ -44,18 +53,37 @@ def resources(pe, kind):
     return found
 
 
-def check(path):
+def check_program(pe, subsystem):
+    """An x86-64 program of the subsystem, with ASLR and DEP, that needs only Windows' own DLLs."""
     problems = []
-    pe = pefile.PE(path)
     header = pe.OPTIONAL_HEADER
-    if pe.FILE_HEADER.Machine != pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64"] or header.Subsystem != 2:
-        problems.append(f"machine {pe.FILE_HEADER.Machine:#x}, subsystem {header.Subsystem}: not an x86-64 GUI program")
+    if pe.FILE_HEADER.Machine != pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64"] or header.Subsystem != subsystem:
+        problems.append(f"machine {pe.FILE_HEADER.Machine:#x}, subsystem {header.Subsystem}: not an x86-64 "
+                        f"{'GUI' if subsystem == SUBSYSTEM_GUI else 'console'} program")
     for flag in DLL_FLAGS:
         if not header.DllCharacteristics & pefile.DLL_CHARACTERISTICS[flag]:
             problems.append(f"{flag} is off")
     imported = {entry.dll.decode().lower() for entry in pe.DIRECTORY_ENTRY_IMPORT}
     if not imported <= SYSTEM_DLLS:
         problems.append(f"imports {sorted(imported - SYSTEM_DLLS)}, which are not Windows' own")
+    return problems
+
+
+def common_controls(manifest):
+    """The identities of the manifest's dependencies, where the loader looks for them."""
+    try:
+        root = ElementTree.fromstring(manifest)
+    except ElementTree.ParseError as error:
+        return [f"not XML: {error}"]
+    if root.tag != f"{ASSEMBLY}assembly":
+        return [f"the root is {root.tag}"]
+    return [identity.attrib for identity in root.findall(f"{ASSEMBLY}dependency/{ASSEMBLY}dependentAssembly/"
+                                                         f"{ASSEMBLY}assemblyIdentity")]
+
+
+def check(path):
+    pe = pefile.PE(path)
+    problems = check_program(pe, SUBSYSTEM_GUI)
 
     fixed = pe.VS_FIXEDFILEINFO[0]
     versions = (fixed.FileVersionMS, fixed.FileVersionLS, fixed.ProductVersionMS, fixed.ProductVersionLS)
@@ -90,16 +118,21 @@ def check(path):
 
     manifest = resources(pe, pefile.RESOURCE_TYPE["RT_MANIFEST"]).get(1, b"").decode()
     problems += [f"the manifest lacks {wanted}" for wanted in MANIFEST if not re.search(wanted, " ".join(manifest.split()))]
+    if (dependencies := common_controls(manifest)) != [COMMON_CONTROLS]:
+        problems.append(f"the manifest's dependencies are {dependencies}, expected only {COMMON_CONTROLS}")
     return problems
 
 
 if __name__ == "__main__":
     found = check(sys.argv[1])
+    if len(sys.argv) > 2:
+        found += [f"{sys.argv[2]}: {problem}" for problem in check_program(pefile.PE(sys.argv[2]), SUBSYSTEM_CONSOLE)]
     for problem in found:
         print(f"FAIL: {problem}", file=sys.stderr)
     if found:
         sys.exit(1)
     print("ok: x86-64 GUI program with ASLR, high-entropy ASLR and DEP, importing only "
           f"{', '.join(sorted(SYSTEM_DLLS))}; version 1.0.0.0 with FileVersion and ProductVersion 1.00 in U.S. English "
-          "Unicode; one icon group of 32x32 in 2 and 16 colours and 16x16 in 16; a manifest for Common Controls 6, "
-          "asInvoker, Windows 10 and 11, PerMonitorV2")
+          "Unicode; one icon group of 32x32 in 2 and 16 colours and 16x16 in 16; a manifest for Common Controls 6 "
+          "(public key token 6595b64144ccf1df, any architecture and language), asInvoker, Windows 10 and 11, "
+          "PerMonitorV2" + ("; the console companion likewise, a console program" if len(sys.argv) > 2 else ""))
