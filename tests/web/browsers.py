@@ -390,10 +390,15 @@ def check_keyboard(page):
         fail(f"Ctrl+C copied {copied!r}")
     if not page.driver.current_url.endswith("#module=BS2&baud=9600&parity=8N&polarity=inverted"):
         fail(f"the address after the result is {page.driver.current_url}")
+    # The same result again is a change a screen reader hears: the status gets new text, not the same node kept.
+    page.driver.execute_script("window.heard = 0; new MutationObserver((m) => { window.heard += m.length; })"
+                               ".observe(document.querySelector('output'), {childList: true, subtree: true})")
+    ActionChains(page.driver).send_keys(Keys.RETURN).perform()
+    poll("the same result announced again", lambda: page.driver.execute_script("return window.heard") > 0)
     page.shot("")
     page.axe_violations("the result")
     print(f"ok: Return and Ctrl+C before a result do nothing; {len(KEYBOARD_RUN)} keys to '16468', the focus where "
-          "the desktop's keys leave it; Ctrl+C copies it; the address keeps the choice")
+          "the desktop's keys leave it; Ctrl+C copies it; the address keeps the choice; Return again is heard again")
 
 
 def check_layout(page):
@@ -512,7 +517,9 @@ def check_policy(page):
     page.console()
     if page.violations:
         fail(f"the page broke its Content Security Policy: {page.violations}")
-    print("ok: the Content Security Policy sent with every file, and nothing on the page broke it")
+    if errors := page.cdp("Page.getInstallabilityErrors", {})["installabilityErrors"]:
+        fail(f"the page cannot be installed as an app: {errors}")
+    print("ok: the Content Security Policy sent with every file, and nothing on the page broke it; it installs")
 
 
 CHECKS = [check_start, check_keyboard, check_refusal, check_stale_state, check_links, check_layout, check_colours,
