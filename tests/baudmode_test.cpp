@@ -86,8 +86,8 @@ TEST(BaudModeTest, FloatingPointFaultsFailWithoutACaptionWhateverFlagsTheCallerL
         { "the sum overflows", kMax, 1, kMax, kMax, kSum, nullptr },
         { "inf minus inf is invalid", kInf, 1, kNoParity, -kInf, kSum, nullptr },
         { "an infinite dividend gives no number", kInf, 9600, kNoParity, kTrue, kNotFinite, nullptr },
-        { "a NaN rate gives no number", 1000000, std::numeric_limits<double>::quiet_NaN(), kNoParity, kTrue,
-          kNotFinite, nullptr },
+        { "a NaN rate gives no number", 1000000, std::numeric_limits<double>::quiet_NaN(), kNoParity, kTrue, kNotFinite,
+          nullptr },
         // A sound calculation after other code: the flags it left are none of this calculation's faults.
         { "an inexact quotient", 1000000, 9600, kNoParity, kTrue, nullptr, "84" },
         { "both flags added", 2500000, 300, kEvenParity, kInverted, nullptr, "32889" },

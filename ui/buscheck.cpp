@@ -216,37 +216,39 @@ BusCheck::BusCheck() : m_findings(std::make_shared<Findings>())
         const bool alwaysOn = !environment("QT_LINUX_ACCESSIBILITY_ALWAYS_ON").empty();
         findings.ask(m_findings, "the session bus (" + findings.sessionAddress + ")",
                      [address = findings.sessionAddress, alwaysOn](Findings &found) {
-            const Connection bus(address);
-            found.note([&] { found.session = bus ? Answer::Answers : Answer::Refused; });
-            if (!bus)
-                return;
-            const auto owned = bus.call<bool>("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                                              "NameHasOwner", { kA11yService });
-            found.note([&] { found.a11yOwned = owned.value_or(false); });
-            if (!owned.value_or(false))
-                return;
-            // Qt reads ScreenReaderEnabled, then IsEnabled, unless told to start its bridge anyway.
-            bool on = alwaysOn;
-            for (const char *property : { "ScreenReaderEnabled", "IsEnabled" }) {
-                if (on)
-                    break;
-                bool silent = false;
-                const auto value = bus.call<bool>(kA11yService, kA11yPath, "org.freedesktop.DBus.Properties", "Get",
-                                                  { "org.a11y.Status", property }, &silent);
-                if (silent)
-                    return;
-                on = value.value_or(false);
-            }
-            found.note([&] { found.statusRead = true; });
-            if (!on)
-                return;
-            const auto address = bus.call<std::string>(kA11yService, kA11yPath, kA11yService, "GetAddress", {});
-            if (!address || address->empty())
-                return; // Qt asks without waiting, and gives up on its own
-            found.note([&] { found.a11yAddress = *address; });
-            const Connection a11y(*address);
-            found.note([&] { found.a11yBus = a11y ? Answer::Answers : Answer::Refused; });
-        });
+                         const Connection bus(address);
+                         found.note([&] { found.session = bus ? Answer::Answers : Answer::Refused; });
+                         if (!bus)
+                             return;
+                         const auto owned = bus.call<bool>("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                           "org.freedesktop.DBus", "NameHasOwner", { kA11yService });
+                         found.note([&] { found.a11yOwned = owned.value_or(false); });
+                         if (!owned.value_or(false))
+                             return;
+                         // Qt reads ScreenReaderEnabled, then IsEnabled, unless told to start its bridge anyway.
+                         bool on = alwaysOn;
+                         for (const char *property : { "ScreenReaderEnabled", "IsEnabled" }) {
+                             if (on)
+                                 break;
+                             bool silent = false;
+                             const auto value =
+                                 bus.call<bool>(kA11yService, kA11yPath, "org.freedesktop.DBus.Properties", "Get",
+                                                { "org.a11y.Status", property }, &silent);
+                             if (silent)
+                                 return;
+                             on = value.value_or(false);
+                         }
+                         found.note([&] { found.statusRead = true; });
+                         if (!on)
+                             return;
+                         const auto address =
+                             bus.call<std::string>(kA11yService, kA11yPath, kA11yService, "GetAddress", {});
+                         if (!address || address->empty())
+                             return; // Qt asks without waiting, and gives up on its own
+                         found.note([&] { found.a11yAddress = *address; });
+                         const Connection a11y(*address);
+                         found.note([&] { found.a11yBus = a11y ? Answer::Answers : Answer::Refused; });
+                     });
     }
     findings.variableAddress = environment("AT_SPI_BUS_ADDRESS");
     if (!findings.variableAddress.empty())
@@ -280,10 +282,10 @@ void BusCheck::settle()
             qCDebug(lcBuses, "%s answered every question at +%d ms", what.c_str(), since(when));
         // The order of the decision, the last answer and the time limit, as seen from here.
         const char *why = findings.asking > 0 ? "at its time limit, with questions unanswered"
-                          : timedOut            ? "at its time limit, although every question was answered"
-                                                : "as soon as every question was answered";
-        qCDebug(lcBuses, "decided at +%d ms, %s: answered %d, unanswered %d, time limit +%d ms",
-                since(decided), why, int(findings.answered.size()), findings.asking, since(findings.deadline));
+                          : timedOut          ? "at its time limit, although every question was answered"
+                                              : "as soon as every question was answered";
+        qCDebug(lcBuses, "decided at +%d ms, %s: answered %d, unanswered %d, time limit +%d ms", since(decided), why,
+                int(findings.answered.size()), findings.asking, since(findings.deadline));
     }
 
     std::string cause;   // the first thing that did not answer
